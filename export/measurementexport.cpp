@@ -1,0 +1,129 @@
+#include "measurementexport.h"
+
+#include <QSaveFile>
+#include <QTextStream>
+
+namespace MeasurementExport {
+
+namespace {
+
+const QLatin1String dotSuffix("_dot.txt");
+const QLatin1String txtSuffix(".txt");
+
+} // namespace
+
+QString proposedFileName(const QDateTime &instant)
+{
+    return QStringLiteral("Kalvor_") + instant.toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss"))
+            + dotSuffix;
+}
+
+QString exportText(const QDateTime &instant, const QString &serialNumber,
+                   const QList<QStringList> &rows)
+{
+    const QChar tab(QLatin1Char('\t'));
+    const QChar lf(QLatin1Char('\n'));
+
+    QString text;
+    text.reserve(200 + rows.size() * 48);
+    text += QStringLiteral("Kalvor 2 data export\n");
+    text += QStringLiteral("Serial number:\t") + serialNumber + lf;
+    text += QStringLiteral("Date:\t") + instant.toString(QStringLiteral("yyyy.MM.dd")) + lf;
+    text += QStringLiteral("Time:\t") + instant.toString(QStringLiteral("hh:mm:ss")) + lf;
+    text += QStringLiteral("Number of measurements:\t") + QString::number(rows.size())
+            + QStringLiteral("\n\n\n");
+    text += QStringLiteral("Number\tDate\tTime\tForce [kN]\tSleeve[mm]\tDeviceID\n");
+
+    for (const QStringList &row : rows) {
+        // The date cell's ':' must end up as '.' in both files, while the
+        // time cell keeps its ':'; '?' marks them until the files are derived.
+        QString date = row.value(1);
+        date.replace(QLatin1Char(':'), QLatin1Char('?'));
+        text += row.value(0) + tab + date + tab + row.value(2) + tab + row.value(3) + tab
+                + row.value(4) + tab + row.value(5) + lf;
+    }
+    return text;
+}
+
+QString pointText(const QString &exportText)
+{
+    QString text = exportText;
+    text.replace(QLatin1Char('?'), QLatin1Char('.'));
+    return text;
+}
+
+QString commaText(const QString &exportText)
+{
+    // Text before the first "Datensaetze" stays as it is (files users already
+    // have were written that way). Without that word - the normal case - the
+    // whole text is converted.
+    const qsizetype keep = qMax<qsizetype>(0, exportText.indexOf(QLatin1String("Datensaetze")));
+    QString converted = exportText.mid(keep);
+    converted.replace(QLatin1Char('.'), QLatin1Char(','));
+
+    QString text = exportText.left(keep) + converted;
+    text.replace(QLatin1Char('?'), QLatin1Char('.'));
+    text.replace(QLatin1String("Huelsenpos,"), QLatin1String("Huelsenpos."));
+    return text;
+}
+
+QString commaFileName(const QString &pointFileName)
+{
+    // "<base>_dot.txt" (the proposed name) gives "<base>.txt", as files users
+    // already have are named. A bare "_dot.txt" has no base: cutting it would
+    // leave the hidden name ".txt", so it falls to the general rule.
+    if (pointFileName.endsWith(dotSuffix) && pointFileName.size() > dotSuffix.size()) {
+        const QChar before = pointFileName.at(pointFileName.size() - dotSuffix.size() - 1);
+        if (before != QLatin1Char('/') && before != QLatin1Char('\\'))
+            return pointFileName.chopped(dotSuffix.size()) + txtSuffix;
+    }
+
+    // Any other name keeps all of its base, so the comma file can never land
+    // on a name like "C:/data/.txt" or on an unrelated file.
+    QString base = pointFileName;
+    if (base.endsWith(txtSuffix, Qt::CaseInsensitive))
+        base.chop(txtSuffix.size());
+    return base + QStringLiteral("_comma.txt");
+}
+
+QString writeExportFile(const QString &fileName, const QString &text)
+{
+    // QSaveFile writes into a temporary file beside the target and renames it
+    // over the target only when everything was written. A full disk or a
+    // vanished drive therefore never leaves a half file, and never spoils an
+    // earlier export of the same name. Without commit() its destructor removes
+    // the temporary file.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        const QString reason = file.errorString();
+        return reason.isEmpty() ? QStringLiteral("The file cannot be opened.") : reason;
+    }
+
+    QTextStream stream(&file);
+    stream.setEncoding(QStringConverter::System);
+    stream << text;
+    stream.flush();
+
+    // commit() cannot be trusted to notice a failed write: after a write
+    // error inside the stream's flush (EFBIG, ENOSPC) it still renames the
+    // truncated temporary file over the target and returns true. So check the
+    // stream and the file here, before anything is renamed.
+    const bool streamOk = stream.status() == QTextStream::Ok;
+    const bool flushOk = file.flush();
+    if (!streamOk || !flushOk || file.error() != QFileDevice::NoError) {
+        QString reason = file.errorString();
+        if (file.error() == QFileDevice::NoError || reason.isEmpty())
+            reason = QStringLiteral("The text could not be written completely.");
+        file.cancelWriting();
+        file.commit(); // discards the temporary file
+        return reason;
+    }
+
+    if (!file.commit()) {
+        const QString reason = file.errorString();
+        return reason.isEmpty() ? QStringLiteral("The file could not be saved.") : reason;
+    }
+    return QString();
+}
+
+} // namespace MeasurementExport

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <functional>
+#include <memory>
+
+// Status and handle types in the manner of the converter vendor's library, so
+// that the link reads like the driver calls it is built on: 0 is success.
+using FT_STATUS = quint32;
+using FT_HANDLE = void *;
+
+enum : FT_STATUS {
+    FT_OK = 0,
+    FT_INVALID_HANDLE = 1,
+    FT_DEVICE_NOT_FOUND = 2,
+    FT_DEVICE_NOT_OPENED = 3,
+    FT_IO_ERROR = 4,
+    FT_INSUFFICIENT_RESOURCES = 5,
+    FT_INVALID_PARAMETER = 6,
+    FT_OTHER_ERROR = 18,
+};
+
+enum : quint8 {
+    FT_BITS_8 = 8,
+    FT_STOP_BITS_1 = 0,
+    FT_PARITY_NONE = 0,
+};
+
+// The eight driver operations the link is built on. Backends: the kernel's
+// serial driver through Qt SerialPort, a recording fake for tests and the
+// simulated device. Every operation returns at once; none blocks.
+class FtdiDriver
+{
+public:
+    virtual ~FtdiDriver() = default;
+
+    virtual FT_STATUS createDeviceInfoList(quint32 *count) = 0;
+    virtual FT_STATUS open(int index, FT_HANDLE *handle) = 0;
+    virtual FT_STATUS setBaudRate(FT_HANDLE handle, quint32 baudRate) = 0;
+    virtual FT_STATUS setDataCharacteristics(FT_HANDLE handle, quint8 wordLength, quint8 stopBits,
+                                             quint8 parity) = 0;
+    virtual FT_STATUS getStatus(FT_HANDLE handle, quint32 *rxQueued, quint32 *txQueued,
+                                quint32 *eventStatus) = 0;
+    virtual FT_STATUS read(FT_HANDLE handle, void *buffer, quint32 toRead, quint32 *got) = 0;
+    virtual FT_STATUS write(FT_HANDLE handle, const void *buffer, quint32 toWrite,
+                            quint32 *written) = 0;
+    virtual FT_STATUS close(FT_HANDLE handle) = 0;
+};
+
+using FtdiDriverFactory = std::function<std::unique_ptr<FtdiDriver>()>;
+
+// The program decides once, before the controller is built, which backend the
+// link talks to; the link asks this factory when it is constructed.
+void setFtdiDriverFactory(FtdiDriverFactory factory);
+std::unique_ptr<FtdiDriver> createFtdiDriver();

@@ -1,0 +1,166 @@
+#include "serialportdriver.h"
+
+#include <QSerialPort>
+#include <QSerialPortInfo>
+
+#include <algorithm>
+
+namespace {
+constexpr quint16 ftdiVendorId = 0x0403;
+}
+
+SerialPortDriver::SerialPortDriver() = default;
+
+SerialPortDriver::SerialPortDriver(const QStringList &portNames)
+    : m_fixedList(true)
+    , m_portNames(portNames)
+{
+}
+
+SerialPortDriver::~SerialPortDriver() = default;
+
+QStringList SerialPortDriver::ftdiPortNames()
+{
+    QStringList names;
+    const auto ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : ports) {
+        if (info.hasVendorIdentifier() && info.vendorIdentifier() == ftdiVendorId)
+            names << info.portName();
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+FT_STATUS SerialPortDriver::createDeviceInfoList(quint32 *count)
+{
+    if (!m_fixedList)
+        m_portNames = ftdiPortNames();
+    *count = quint32(m_portNames.size());
+    return FT_OK;
+}
+
+FT_STATUS SerialPortDriver::open(int index, FT_HANDLE *handle)
+{
+    if (m_port)
+        return FT_DEVICE_NOT_OPENED;
+    if (!m_fixedList && m_portNames.isEmpty())
+        m_portNames = ftdiPortNames();
+    if (index < 0 || index >= m_portNames.size())
+        return FT_DEVICE_NOT_FOUND;
+
+    auto port = std::make_unique<QSerialPort>();
+    port->setPortName(m_portNames.at(index));
+    if (!port->open(QIODevice::ReadWrite))
+        return FT_DEVICE_NOT_OPENED;
+    port->setBaudRate(115200);
+    port->setDataBits(QSerialPort::Data8);
+    port->setParity(QSerialPort::NoParity);
+    port->setStopBits(QSerialPort::OneStop);
+    port->setFlowControl(QSerialPort::NoFlowControl);
+    // Whatever the converter collected before we came is not an answer to us.
+    port->clear(QSerialPort::Input);
+
+    // After an unplug Qt SerialPort may report a read or resource error over
+    // and over, at full CPU. Close the port at the first such error; every
+    // later call then fails quietly, as a vanished converter does.
+    QObject::connect(port.get(), &QSerialPort::errorOccurred, port.get(),
+                     [this](QSerialPort::SerialPortError error) {
+                         if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError
+                             || error == QSerialPort::WriteError)
+                             fail();
+                     });
+    m_port = std::move(port);
+    m_failed = false;
+    *handle = m_port.get();
+    return FT_OK;
+}
+
+bool SerialPortDriver::usable(FT_HANDLE handle) const
+{
+    return m_port && !m_failed && handle == m_port.get() && m_port->isOpen();
+}
+
+void SerialPortDriver::fail()
+{
+    m_failed = true;
+    if (m_port && m_port->isOpen())
+        m_port->close();
+}
+
+FT_STATUS SerialPortDriver::setBaudRate(FT_HANDLE handle, quint32 baudRate)
+{
+    if (!usable(handle))
+        return FT_INVALID_HANDLE;
+    return m_port->setBaudRate(qint32(baudRate)) ? FT_OK : FT_IO_ERROR;
+}
+
+FT_STATUS SerialPortDriver::setDataCharacteristics(FT_HANDLE handle, quint8 wordLength,
+                                                   quint8 stopBits, quint8 parity)
+{
+    if (!usable(handle))
+        return FT_INVALID_HANDLE;
+    if (wordLength < 5 || wordLength > 8)
+        return FT_INVALID_PARAMETER;
+    bool ok = m_port->setDataBits(QSerialPort::DataBits(wordLength));
+    ok = m_port->setStopBits(stopBits == FT_STOP_BITS_1 ? QSerialPort::OneStop : QSerialPort::TwoStop)
+         && ok;
+    ok = m_port->setParity(parity == FT_PARITY_NONE ? QSerialPort::NoParity : QSerialPort::EvenParity)
+         && ok;
+    return ok ? FT_OK : FT_IO_ERROR;
+}
+
+FT_STATUS SerialPortDriver::getStatus(FT_HANDLE handle, quint32 *rxQueued, quint32 *txQueued,
+                                      quint32 *eventStatus)
+{
+    *rxQueued = 0;
+    *txQueued = 0;
+    *eventStatus = 0;
+    if (!usable(handle))
+        return FT_IO_ERROR;
+    // The port's read notifier fills its buffer whenever events are
+    // processed; what it holds is the converter's receive queue for us.
+    // (waitForReadyRead(0) is not called: it raises TimeoutError on every
+    // empty poll.)
+    *rxQueued = quint32(m_port->bytesAvailable());
+    *txQueued = quint32(m_port->bytesToWrite());
+    return FT_OK;
+}
+
+FT_STATUS SerialPortDriver::read(FT_HANDLE handle, void *buffer, quint32 toRead, quint32 *got)
+{
+    *got = 0;
+    if (!usable(handle))
+        return FT_IO_ERROR;
+    const qint64 n = m_port->read(static_cast<char *>(buffer), qint64(toRead));
+    if (n < 0) {
+        fail();
+        return FT_IO_ERROR;
+    }
+    *got = quint32(n);
+    return FT_OK;
+}
+
+FT_STATUS SerialPortDriver::write(FT_HANDLE handle, const void *buffer, quint32 toWrite,
+                                  quint32 *written)
+{
+    *written = 0;
+    if (!usable(handle))
+        return FT_IO_ERROR;
+    const qint64 n = m_port->write(static_cast<const char *>(buffer), qint64(toWrite));
+    if (n < 0)
+        return FT_IO_ERROR;
+    // Commands are short and paced by the caller; hand them to the kernel now.
+    m_port->flush();
+    *written = quint32(n);
+    return FT_OK;
+}
+
+FT_STATUS SerialPortDriver::close(FT_HANDLE handle)
+{
+    if (!m_port || handle != m_port.get())
+        return FT_INVALID_HANDLE;
+    if (m_port->isOpen())
+        m_port->close();
+    m_port.reset();
+    return FT_OK;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "reportsink.h"
+
+#include <QString>
+
+// Turns the device's text reports into values and measurement rows.
+//
+// Each call moves at most one chunk (the text up to the next separator of 25
+// equals signs) from the receive accumulator into the parser's own report
+// block and then applies the seventeen label rules once each, in their fixed
+// order. The block survives between calls.
+class ReportParser
+{
+public:
+    ReportParser();
+    ~ReportParser();
+
+    // One parser call. Returns false when the call changed nothing at all
+    // (accumulator, block, state and sink untouched); the clock tick may then
+    // stop early, because further calls in the same tick would change nothing
+    // either.
+    bool parseReport(QString &accumulator, ParserState &state, ReportSink &sink);
+
+    // The report block as the rules see it (for tests and diagnosis).
+    QString block() const;
+
+private:
+    Q_DISABLE_COPY(ReportParser) // owns its block through d
+
+    struct Impl;
+    Impl *d;
+};

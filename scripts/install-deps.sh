@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what building, testing and running the Kalvor II tool needs on
+# Debian 12. Safe to run again: apt-get skips what is already there.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+    libgl-dev fonts-dejavu-core
+)
+# Extras for the full check: the sanitizer build and the fuzzer (clang),
+# a real X server for screenshots.
+if [ "${1:-}" = "--all" ]; then
+    packages+=(clang libclang-rt-14-dev xvfb xauth x11-apps imagemagick)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,195 @@
+#include "simulateddriver.h"
+
+#include "simulateddevice.h"
+
+#include <cstring>
+#include <limits>
+
+SimulatedDriver::SimulatedDriver(Timing timing, std::shared_ptr<SimulatedDevice> device)
+    : m_timing(timing)
+    , m_device(device ? std::move(device) : SimulatedDevice::createDemo())
+{
+    m_elapsed.start();
+}
+
+SimulatedDriver::~SimulatedDriver() = default;
+
+void SimulatedDriver::setTiming(Timing timing)
+{
+    update();
+    m_timing = timing;
+    if (m_timing == Timing::WireRate) {
+        // What is still on the way starts its trip now.
+        m_lineStartMs = m_lastNow;
+        m_lineSent = 0;
+    }
+}
+
+void SimulatedDriver::setTimeSource(TimeSource source)
+{
+    m_timeSource = std::move(source);
+    m_lastNow = now();
+    m_lineStartMs = m_lastNow;
+    m_lineSent = 0;
+}
+
+qint64 SimulatedDriver::now() const
+{
+    return m_timeSource ? m_timeSource() : m_elapsed.elapsed();
+}
+
+FT_STATUS SimulatedDriver::createDeviceInfoList(quint32 *count)
+{
+    if (!count)
+        return FT_INVALID_PARAMETER;
+    *count = 1;
+    return FT_OK;
+}
+
+FT_STATUS SimulatedDriver::open(int index, FT_HANDLE *handle)
+{
+    if (!handle)
+        return FT_INVALID_PARAMETER;
+    if (index != 0)
+        return FT_DEVICE_NOT_FOUND;
+    if (m_open)
+        return FT_DEVICE_NOT_OPENED; // the one converter is in use already
+    m_open = true;
+    dropOutput();
+    *handle = this;
+    return FT_OK;
+}
+
+FT_STATUS SimulatedDriver::setBaudRate(FT_HANDLE handle, quint32 baudRate)
+{
+    if (!isOurHandle(handle))
+        return FT_INVALID_HANDLE;
+    if (baudRate == 0)
+        return FT_INVALID_PARAMETER;
+    m_baudRate = baudRate;
+    return FT_OK;
+}
+
+FT_STATUS SimulatedDriver::setDataCharacteristics(FT_HANDLE handle, quint8 wordLength,
+                                                  quint8 stopBits, quint8 parity)
+{
+    if (!isOurHandle(handle))
+        return FT_INVALID_HANDLE;
+    if ((wordLength != 7 && wordLength != 8) || (stopBits != 0 && stopBits != 2) || parity > 4)
+        return FT_INVALID_PARAMETER;
+    m_wordLength = wordLength;
+    m_stopBits = stopBits;
+    m_parity = parity;
+    return FT_OK;
+}
+
+FT_STATUS SimulatedDriver::getStatus(FT_HANDLE handle, quint32 *rxQueued, quint32 *txQueued,
+                                     quint32 *eventStatus)
+{
+    if (!isOurHandle(handle))
+        return FT_INVALID_HANDLE;
+    if (!rxQueued || !txQueued || !eventStatus)
+        return FT_INVALID_PARAMETER;
+    update();
+    *rxQueued = quint32(qMin<qint64>(m_arrived - m_read, std::numeric_limits<quint32>::max()));
+    *txQueued = 0; // the device takes written bytes at once
+    *eventStatus = 0;
+    return FT_OK;
+}
+
+FT_STATUS SimulatedDriver::read(FT_HANDLE handle, void *buffer, quint32 toRead, quint32 *got)
+{
+    if (!isOurHandle(handle))
+        return FT_INVALID_HANDLE;
+    if (!got || (!buffer && toRead > 0))
+        return FT_INVALID_PARAMETER;
+    update();
+    // Never waits for more: what has arrived is what the read gets.
+    const qint64 n = qMin<qint64>(toRead, m_arrived - m_read);
+    if (n > 0)
+        std::memcpy(buffer, m_output.constData() + m_read, size_t(n));
+    m_read += n;
+    *got = quint32(n);
+    // Drop what has been read once it is the larger part of the buffer.
+    if (m_read > 65536 && m_read * 2 > m_output.size()) {
+        m_output.remove(0, m_read);
+        m_arrived -= m_read;
+        m_read = 0;
+    }
+    return FT_OK;
+}
+
+FT_STATUS SimulatedDriver::write(FT_HANDLE handle, const void *buffer, quint32 toWrite,
+                                 quint32 *written)
+{
+    if (written)
+        *written = 0;
+    if (!isOurHandle(handle))
+        return FT_INVALID_HANDLE;
+    if (!written || (!buffer && toWrite > 0))
+        return FT_INVALID_PARAMETER;
+    update();
+    m_device->receive(QByteArray(static_cast<const char *>(buffer), qsizetype(toWrite)), m_lastNow);
+    *written = toWrite;
+    return FT_OK;
+}
+
+FT_STATUS SimulatedDriver::close(FT_HANDLE handle)
+{
+    if (!isOurHandle(handle))
+        return FT_INVALID_HANDLE;
+    m_open = false;
+    dropOutput();
+    return FT_OK;
+}
+
+bool SimulatedDriver::isOurHandle(FT_HANDLE handle) const
+{
+    return m_open && handle == this;
+}
+
+void SimulatedDriver::update()
+{
+    // The time source may be anything; the line never runs backwards.
+    m_lastNow = qMax(m_lastNow, now());
+    m_device->advanceTo(m_lastNow);
+    const QList<SimulatedDevice::Output> output = m_device->takeOutput();
+    for (const SimulatedDevice::Output &chunk : output) {
+        if (!m_open)
+            continue; // sent into a closed port: nobody receives it
+        const qint64 at = qBound(m_lineStartMs, chunk.atMs, m_lastNow);
+        moveArrivedBytes(at);
+        if (m_arrived == m_output.size()) {
+            // The line was idle: the chunk starts its own run of bytes.
+            m_lineStartMs = at;
+            m_lineSent = 0;
+        }
+        m_output += chunk.bytes;
+    }
+    moveArrivedBytes(m_lastNow);
+}
+
+void SimulatedDriver::moveArrivedBytes(qint64 untilMs)
+{
+    const qint64 onTheLine = m_output.size() - m_arrived;
+    if (onTheLine == 0)
+        return;
+    if (m_timing == Timing::Instant) {
+        m_arrived = m_output.size();
+        return;
+    }
+    const qint64 due = (untilMs - m_lineStartMs) * wireBytesPerSecond / 1000 - m_lineSent;
+    const qint64 n = qBound<qint64>(0, due, onTheLine);
+    m_arrived += n;
+    m_lineSent += n;
+}
+
+void SimulatedDriver::dropOutput()
+{
+    m_device->takeOutput();
+    m_output.clear();
+    m_read = 0;
+    m_arrived = 0;
+    m_lineStartMs = m_lastNow = qMax(m_lastNow, now());
+    m_lineSent = 0;
+}

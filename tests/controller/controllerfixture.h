@@ -1,0 +1,50 @@
+#pragma once
+
+#include "controller/kalvoriicontrol.h"
+#include "fakedriver.h"
+#include "link/ftdi_control.h"
+
+#include <QMetaObject>
+#include <QTimer>
+#include <QTest>
+
+#include <memory>
+
+// A controller on a fake converter. The controller's own timers are stopped
+// unless asked for, so that a test decides when the receive run and the
+// clock tick happen.
+struct ControllerFixture
+{
+    FakeDriverInstaller installer;
+    std::unique_ptr<KalvorIIControl> controller;
+    FakeDriver *fake = nullptr;
+
+    explicit ControllerFixture(const std::function<void(FakeDriver &)> &prepare = {},
+                               bool keepTimers = false)
+    {
+        installer.prepare = prepare;
+        controller = std::make_unique<KalvorIIControl>();
+        fake = installer.last;
+        if (!keepTimers) {
+            controller->clockTimer->stop();
+            controller->receiveTimer->stop();
+        }
+    }
+
+    Ui::KalvorIIControl &ui() { return controller->ui; }
+
+    void invoke(const char *slot)
+    {
+        QVERIFY(QMetaObject::invokeMethod(controller.get(), slot, Qt::DirectConnection));
+    }
+    void poll() { QMetaObject::invokeMethod(controller->link, "receiveUSBdata", Qt::DirectConnection); }
+
+    // Device output through the link into the receive accumulator.
+    void receive(const QByteArray &bytes)
+    {
+        fake->deliver(bytes);
+        while (!fake->incoming.isEmpty())
+            poll();
+        invoke("receiveSerialData");
+    }
+};

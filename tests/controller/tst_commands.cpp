@@ -1,0 +1,220 @@
+// The command buttons: the bytes they write, the wake step before each, the
+// confirmation before clearing, the configuration write and the defaults.
+
+#include "controller/clock.h"
+#include "controllerfixture.h"
+#include "modal.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+const QByteArray wake("\n");
+
+} // namespace
+
+class TestCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readConfigurationWakesThenAsks();
+    void readMemoryClearsTableAndRestartsNumbering();
+    void commandsOnClosedLinkSendNothingAndDoNotWait();
+    void clearAsksFirst_data();
+    void clearAsksFirst();
+    void clearConfirmedSendsAndZeroesFillBar();
+    void configurationWriteSendsSixTextsWithPauses();
+    void configurationWriteOnClosedLinkStillEchoes();
+    void secondWritePressDuringWriteDoesNothing();
+    void defaultsFillTheFieldsAndSendNothing();
+};
+
+void TestCommands::readConfigurationWakesThenAsks()
+{
+    ControllerFixture f;
+    f.fake->clearLog();
+    f.ui().ReadConfig_PB->click();
+    const auto writes = f.fake->callsOf(QStringLiteral("write"));
+    QCOMPARE(f.fake->writes(), QList<QByteArray>({wake, QByteArray("\x37\x31\x0a")}));
+    QVERIFY(writes.at(1).atMs - writes.at(0).atMs >= 100);
+}
+
+void TestCommands::readMemoryClearsTableAndRestartsNumbering()
+{
+    ControllerFixture f;
+    QTreeWidget *tree = f.ui().Messwert_treeWidget;
+    new QTreeWidgetItem(tree, QStringList{"7", "old"});
+    f.controller->measurementNumber = 42;
+    int rowsWhenCommandWritten = -1;
+    f.fake->clearLog();
+    f.fake->onWrite = [&](const QByteArray &bytes) {
+        if (bytes == "2324")
+            rowsWhenCommandWritten = tree->topLevelItemCount();
+    };
+    f.ui().ReadSpeicher_PB->click();
+    QCOMPARE(f.fake->writes(), QList<QByteArray>({wake, QByteArray("2324")}));
+    QCOMPARE(rowsWhenCommandWritten, 0);
+    QCOMPARE(tree->topLevelItemCount(), 0);
+    QCOMPARE(f.controller->measurementNumber, 1);
+    f.fake->onWrite = nullptr;
+
+    f.receive("Nr.: 17\nJJJJ:MM:DD:d:hh:mm:ss\n2012:03:05:1:14:07:59\n"
+              "Messwert: 2,34Pos.: 045ID: 004\n=========================\n");
+    f.invoke("updateUhr");
+    QCOMPARE(tree->topLevelItemCount(), 1);
+    QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("1"));
+}
+
+void TestCommands::commandsOnClosedLinkSendNothingAndDoNotWait()
+{
+    ControllerFixture f([](FakeDriver &d) { d.deviceCountResult = 0; });
+    new QTreeWidgetItem(f.ui().Messwert_treeWidget, QStringList{"1"});
+    f.fake->clearLog();
+    QElapsedTimer timer;
+    timer.start();
+    f.ui().ReadConfig_PB->click();
+    f.ui().ReadSpeicher_PB->click();
+    QVERIFY2(timer.elapsed() < 50, "a closed link has nothing to wait for");
+    QVERIFY(f.fake->writes().isEmpty());
+    QCOMPARE(f.ui().Messwert_treeWidget->topLevelItemCount(), 0);
+    QCOMPARE(f.controller->measurementNumber, 1);
+}
+
+void TestCommands::clearAsksFirst_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("Escape answers No") << int(Qt::Key_Escape);
+    QTest::newRow("Enter at once answers No") << int(Qt::Key_Return);
+}
+
+void TestCommands::clearAsksFirst()
+{
+    QFETCH(int, key);
+    ControllerFixture f;
+    f.ui().Speicherbelegung_PB->setValue(37);
+    f.fake->clearLog();
+    QString text;
+    bool noIsDefault = false;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    onNextModal([&](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        QVERIFY(box);
+        text = box->text();
+        icon = box->icon();
+        noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
+        QTest::keyClick(box, Qt::Key(key));
+    });
+    f.ui().ClearSpeicher_PB->click();
+    QCOMPARE(text, QString::fromUtf8("Speicher löschen"));
+    QCOMPARE(icon, QMessageBox::Warning);
+    QVERIFY(noIsDefault);
+    QVERIFY(f.fake->writes().isEmpty());
+    QCOMPARE(f.ui().Speicherbelegung_PB->value(), 37);
+}
+
+void TestCommands::clearConfirmedSendsAndZeroesFillBar()
+{
+    ControllerFixture f;
+    f.ui().Speicherbelegung_PB->setValue(37);
+    new QTreeWidgetItem(f.ui().Messwert_treeWidget, QStringList{"1"});
+    f.fake->clearLog();
+    onNextModal([](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        QVERIFY(box);
+        box->button(QMessageBox::Yes)->click();
+    });
+    f.ui().ClearSpeicher_PB->click();
+    QCOMPARE(f.fake->writes(), QList<QByteArray>({wake, QByteArray("\x32\x32\x31")}));
+    QCOMPARE(f.ui().Speicherbelegung_PB->value(), 0);
+    QCOMPARE(f.ui().Messwert_treeWidget->topLevelItemCount(), 1); // the table keeps its rows
+}
+
+void TestCommands::configurationWriteSendsSixTextsWithPauses()
+{
+    ControllerFixture f;
+    Ui::KalvorIIControl &ui = f.ui();
+    ui.interruptValue_SB->setValue(40);
+    ui.geraeteID_SB->setValue(1);
+    ui.BrightnessValue_SB->setValue(130);
+    ui.Funkkanal_SB->setValue(0);
+    ui.DauerTime_SB->setValue(5);
+    ui.DauerCycles_SB->setValue(10);
+    ui.Duration_SB->setValue(10);
+    ui.Huelsenpos_SB->setValue(7.5); // never sent
+    ui.Incoming_Data_TextEdit->clear();
+    f.fake->clearLog();
+    Clock::setFixed(QDateTime(QDate(2026, 12, 6), QTime(2, 12, 38))); // a Sunday
+    ui.WriteConfig_PB->click();
+    Clock::setFixed(QDateTime());
+
+    const QList<QByteArray> expected = {wake,           "622026:12:06:7:02:12:38",
+                                        "3240\n4101\n", "51130\n",
+                                        "430\n",        "80005\n0010\n",
+                                        "75010\n"};
+    QCOMPARE(f.fake->writes(), expected);
+    const auto writes = f.fake->callsOf(QStringLiteral("write"));
+    const QList<int> minimumGap = {100, 100, 150, 300, 100, 100};
+    for (int i = 1; i < writes.size(); ++i)
+        QVERIFY2(writes.at(i).atMs - writes.at(i - 1).atMs >= minimumGap.at(i - 1),
+                 qPrintable(QStringLiteral("pause before write %1 too short").arg(i)));
+    QCOMPARE(ui.Incoming_Data_TextEdit->toPlainText(),
+             QStringLiteral("622026:12:06:7:02:12:38\n3240\n4101\n\n51130\n430\n80005\n0010\n\n"
+                            "75010\n"));
+}
+
+void TestCommands::configurationWriteOnClosedLinkStillEchoes()
+{
+    ControllerFixture f([](FakeDriver &d) { d.deviceCountResult = 0; });
+    f.ui().Incoming_Data_TextEdit->clear();
+    f.fake->clearLog();
+    QElapsedTimer timer;
+    timer.start();
+    Clock::setFixed(QDateTime(QDate(2026, 12, 7), QTime(9, 0, 0))); // a Monday
+    f.ui().WriteConfig_PB->click();
+    Clock::setFixed(QDateTime());
+    QVERIFY(timer.elapsed() >= 750);
+    QVERIFY(f.fake->writes().isEmpty());
+    // The "?" fields hold their minimum, and the minimum is what is written.
+    QCOMPARE(f.ui().Incoming_Data_TextEdit->toPlainText(),
+             QStringLiteral("622026:12:07:1:09:00:00\n325\n4100\n\n510\n430\n80000\n0000\n\n"
+                            "75000\n"));
+}
+
+void TestCommands::secondWritePressDuringWriteDoesNothing()
+{
+    ControllerFixture f;
+    f.fake->clearLog();
+    // The write's pauses serve input: press again while it runs.
+    QTimer::singleShot(200, f.ui().WriteConfig_PB, &QPushButton::click);
+    f.ui().WriteConfig_PB->click();
+    QCOMPARE(f.fake->writes().size(), 7); // one wake step and six commands, once
+}
+
+void TestCommands::defaultsFillTheFieldsAndSendNothing()
+{
+    ControllerFixture f([](FakeDriver &d) { d.deviceCountResult = 0; });
+    Ui::KalvorIIControl &ui = f.ui();
+    f.fake->clearLog();
+    ui.SetDefault_PB->click();
+    QVERIFY(f.fake->calls.isEmpty());
+    QCOMPARE(ui.interruptValue_SB->value(), 40);
+    QCOMPARE(ui.geraeteID_SB->value(), 1);
+    QCOMPARE(ui.BrightnessValue_SB->value(), 130);
+    QCOMPARE(ui.Funkkanal_SB->value(), 0);
+    QCOMPARE(ui.DauerTime_SB->value(), 5);
+    QCOMPARE(ui.DauerCycles_SB->value(), 10);
+    QCOMPARE(ui.Duration_SB->value(), 10);
+    QCOMPARE(ui.Huelsenpos_SB->value(), 0.0);
+    // None of the "?" fields is at its minimum any more, so numbers show.
+    QCOMPARE(ui.geraeteID_SB->text(), QStringLiteral("1"));
+    QCOMPARE(ui.Duration_SB->text(), QStringLiteral("10"));
+    QCOMPARE(ui.Huelsenpos_SB->text(), QStringLiteral("0.00"));
+}
+
+QTEST_MAIN(TestCommands)
+#include "tst_commands.moc"

@@ -1,0 +1,256 @@
+// The controller's construction, its receive run and its clock tick.
+
+#include "controller/clock.h"
+#include "controllerfixture.h"
+
+#include <QDateEdit>
+#include <QTimeEdit>
+
+namespace {
+
+QString record(int number, const char *stamp, const char *force, const char *pos,
+               const char *id)
+{
+    return QStringLiteral("Nr.: %1\nJJJJ:MM:DD:d:hh:mm:ss\n%2\nMesswert: %3Pos.: %4ID: %5\n"
+                          "=========================\n")
+        .arg(number)
+        .arg(QLatin1String(stamp), QLatin1String(force), QLatin1String(pos), QLatin1String(id));
+}
+
+} // namespace
+
+class TestController : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void connectionLabel_data();
+    void connectionLabel();
+    void placeholdersOnlyWithoutDevice();
+    void windowAndHiddenWidgets();
+    void configurationRequestFollowsOpeningText();
+    void columnWidthsArePrimedWithEmptyTable();
+    void receiveRemovesCarriageReturns();
+    void receiveMovesAtMost65536PerRun();
+    void receiveKeepsHighBytes();
+    void clockShowsDateAndTimeWithoutParsing();
+    void clockDrainsAtMost250CallsPerTick();
+    void clockStopsWhenAccumulatorEmpties();
+    void textWithoutSeparatorWaits();
+    void readConfigFromKalvorIIDoesNothing();
+    void slotTableOrder();
+};
+
+void TestController::connectionLabel_data()
+{
+    QTest::addColumn<quint32>("listed");
+    QTest::addColumn<int>("listStatus");
+    QTest::addColumn<int>("openStatus");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("one, opened") << 1u << int(FT_OK) << int(FT_OK)
+                                 << "1 Kalvor 2 found and 1 connected";
+    QTest::newRow("none") << 0u << int(FT_OK) << int(FT_OK) << "0 Kalvor 2 found and 0 connected";
+    QTest::newRow("two, first opened") << 2u << int(FT_OK) << int(FT_OK)
+                                       << "2 Kalvor 2 found and 1 connected";
+    QTest::newRow("busy") << 1u << int(FT_OK) << int(FT_DEVICE_NOT_OPENED)
+                          << "1 Kalvor 2 found and 0 connected";
+    QTest::newRow("list fails") << 0u << int(FT_OTHER_ERROR) << int(FT_DEVICE_NOT_FOUND)
+                                << "-1 Kalvor 2 found and 0 connected";
+}
+
+void TestController::connectionLabel()
+{
+    QFETCH(quint32, listed);
+    QFETCH(int, listStatus);
+    QFETCH(int, openStatus);
+    QFETCH(QString, label);
+    ControllerFixture f([&](FakeDriver &d) {
+        d.deviceCountResult = listed;
+        d.listStatus = FT_STATUS(listStatus);
+        d.openStatus = FT_STATUS(openStatus);
+    });
+    QCOMPARE(f.ui().FTDI_connection_LB->text(), label);
+}
+
+void TestController::placeholdersOnlyWithoutDevice()
+{
+    ControllerFixture closed([](FakeDriver &d) { d.deviceCountResult = 0; });
+    Ui::KalvorIIControl &ui = closed.ui();
+    const QList<QAbstractSpinBox *> seven = {ui.geraeteID_SB,      ui.Duration_SB,
+                                             ui.interruptValue_SB, ui.BrightnessValue_SB,
+                                             ui.Huelsenpos_SB,     ui.DauerCycles_SB,
+                                             ui.DauerTime_SB};
+    for (QAbstractSpinBox *box : seven) {
+        QCOMPARE(box->text(), QStringLiteral("?"));
+        QCOMPARE(box->specialValueText(), QStringLiteral("?"));
+    }
+    QCOMPARE(ui.interruptValue_SB->value(), 5); // its minimum
+    QCOMPARE(ui.Huelsenpos_SB->value(), -10.0);
+    QVERIFY(ui.Funkkanal_SB->specialValueText().isEmpty());
+
+    ControllerFixture open;
+    for (QAbstractSpinBox *box : {static_cast<QAbstractSpinBox *>(open.ui().geraeteID_SB),
+                                  static_cast<QAbstractSpinBox *>(open.ui().Huelsenpos_SB)})
+        QVERIFY(box->specialValueText().isEmpty());
+    QCOMPARE(open.ui().interruptValue_SB->value(), 40); // the form's own value stands
+}
+
+void TestController::windowAndHiddenWidgets()
+{
+    ControllerFixture f;
+    QWidget *window = f.controller->mainWidget;
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->size(), QSize(929, 550));
+    QCOMPARE(window->minimumSize(), QSize(929, 550));
+    QCOMPARE(window->maximumSize(), QSize(929, 550));
+    QCOMPARE(window->pos(), QPoint(0, 0));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Kalvor II"));
+    QVERIFY(!f.ui().Incoming_Data_TextEdit->isVisible());
+    QVERIFY(!f.ui().Funkkanal_SB->isVisible());
+    QVERIFY(f.ui().ReadConfig_PB->isVisibleTo(window));
+    QCOMPARE(f.controller->measuringRange, -1);
+    QCOMPARE(f.controller->measurementNumber, 1);
+    QCOMPARE(f.controller->sleevePositionRaw, 0.0f);
+}
+
+void TestController::configurationRequestFollowsOpeningText()
+{
+    ControllerFixture f;
+    const auto writes = f.fake->callsOf(QStringLiteral("write"));
+    QCOMPARE(f.fake->writes(),
+             QList<QByteArray>({QByteArray("\nUP\n\n\r"), QByteArray("\n"), QByteArray("71\n")}));
+    QVERIFY2(writes.at(2).atMs - writes.at(1).atMs >= 100,
+             "the device needs the wake pause before the command");
+
+    ControllerFixture closed([](FakeDriver &d) { d.openStatus = FT_DEVICE_NOT_OPENED; });
+    QVERIFY(closed.fake->writes().isEmpty());
+}
+
+void TestController::columnWidthsArePrimedWithEmptyTable()
+{
+    ControllerFixture f;
+    QTreeWidget *tree = f.ui().Messwert_treeWidget;
+    QCOMPARE(tree->topLevelItemCount(), 0);
+    const QFontMetrics metrics(tree->font());
+    const QStringList samples = {"10000", "06:12:2026", "14:05:09", "13.7"};
+    for (int column = 0; column < samples.size(); ++column) {
+        QVERIFY2(tree->columnWidth(column) >= metrics.horizontalAdvance(samples.at(column)),
+                 qPrintable(QStringLiteral("column %1 too narrow").arg(column)));
+    }
+}
+
+void TestController::receiveRemovesCarriageReturns()
+{
+    ControllerFixture f;
+    f.receive("A\r\nB\r\n");
+    QCOMPARE(f.controller->receiveAccumulator, QStringLiteral("A\nB\n"));
+    QCOMPARE(f.ui().Incoming_Data_TextEdit->toPlainText(), QStringLiteral("A\nB\n"));
+}
+
+void TestController::receiveMovesAtMost65536PerRun()
+{
+    ControllerFixture f;
+    QByteArray data;
+    for (int i = 0; i < 70000; ++i)
+        data.append(char('a' + i % 26));
+    f.fake->deliver(data);
+    while (!f.fake->incoming.isEmpty())
+        f.poll();
+    QCOMPARE(f.controller->link->bytesAvailable(), 70000);
+    f.invoke("receiveSerialData");
+    QCOMPARE(f.controller->receiveAccumulator.size(), 65536);
+    QCOMPARE(f.controller->link->bytesAvailable(), 4464);
+    f.invoke("receiveSerialData");
+    QCOMPARE(f.controller->receiveAccumulator, QString::fromLatin1(data));
+}
+
+void TestController::receiveKeepsHighBytes()
+{
+    ControllerFixture f;
+    QByteArray high;
+    for (int b = 0x80; b <= 0xff; ++b)
+        high.append(char(b));
+    f.receive(high);
+    QCOMPARE(f.controller->receiveAccumulator.size(), 128);
+    for (int i = 0; i < 128; ++i)
+        QCOMPARE(f.controller->receiveAccumulator.at(i).unicode(), ushort(0x80 + i));
+}
+
+void TestController::clockShowsDateAndTimeWithoutParsing()
+{
+    ControllerFixture f;
+    Clock::setFixed(QDateTime(QDate(2026, 12, 6), QTime(2, 12, 38)));
+    f.invoke("updateUhr");
+    Clock::setFixed(QDateTime());
+    QCOMPARE(f.ui().dateEdit->date(), QDate(2026, 12, 6));
+    QCOMPARE(f.ui().timeEdit->time(), QTime(2, 12, 38));
+    QCOMPARE(f.controller->reportBlock(), QString());
+}
+
+void TestController::clockDrainsAtMost250CallsPerTick()
+{
+    ControllerFixture f;
+    QString text;
+    for (int i = 1; i <= 300; ++i)
+        text += record(i, "2012:03:05:1:14:07:59", "2,34", "045", "004");
+    f.receive(text.toLatin1());
+    f.invoke("updateUhr");
+    QTreeWidget *tree = f.ui().Messwert_treeWidget;
+    QCOMPARE(tree->topLevelItemCount(), 250);
+    QCOMPARE(f.controller->measurementNumber, 251);
+    QVERIFY(!f.controller->receiveAccumulator.isEmpty());
+    f.invoke("updateUhr");
+    QCOMPARE(tree->topLevelItemCount(), 300);
+    for (int i = 0; i < 300; i += 37)
+        QCOMPARE(tree->topLevelItem(i)->text(0), QString::number(i + 1));
+    QCOMPARE(tree->topLevelItem(299)->text(3), QStringLiteral("2.34"));
+}
+
+void TestController::clockStopsWhenAccumulatorEmpties()
+{
+    ControllerFixture f;
+    f.receive("xxSerial number : 123456\n=========================");
+    f.invoke("updateUhr");
+    QCOMPARE(f.ui().SerialNumber_lb->text(), QStringLiteral("123456"));
+    QVERIFY(f.controller->receiveAccumulator.isEmpty());
+}
+
+void TestController::textWithoutSeparatorWaits()
+{
+    ControllerFixture f;
+    f.receive("Serial number : 654321\n");
+    f.invoke("updateUhr");
+    QCOMPARE(f.ui().SerialNumber_lb->text(), QStringLiteral("??????"));
+    QCOMPARE(f.controller->receiveAccumulator, QStringLiteral("Serial number : 654321\n"));
+    f.receive("=========================\n");
+    f.invoke("updateUhr");
+    QCOMPARE(f.ui().SerialNumber_lb->text(), QStringLiteral("654321"));
+}
+
+void TestController::readConfigFromKalvorIIDoesNothing()
+{
+    ControllerFixture f;
+    f.fake->clearLog();
+    f.invoke("ReadConfigFromKalvorII");
+    QVERIFY(f.fake->writes().isEmpty());
+    f.ui().ReadConfig_PB->click();
+    QCOMPARE(f.fake->writes(), QList<QByteArray>({QByteArray("\n"), QByteArray("71\n")}));
+}
+
+void TestController::slotTableOrder()
+{
+    const QMetaObject &meta = KalvorIIControl::staticMetaObject;
+    QStringList names;
+    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
+        QCOMPARE(meta.method(i).methodType(), QMetaMethod::Slot);
+        QCOMPARE(meta.method(i).access(), QMetaMethod::Private);
+        names << QString::fromLatin1(meta.method(i).methodSignature());
+    }
+    QCOMPARE(names, QStringList({"updateUhr()", "receiveSerialData()", "WriteConfigFromKalvorII()",
+                                 "ReadConfigFromKalvorII()", "ReadSpeicherFromKalvorII()",
+                                 "ClearSpeicherFromKalvorII()", "ExportMesswerte()",
+                                 "ReadKVIIconfiguration()", "SetDefault()"}));
+}
+
+QTEST_MAIN(TestController)
+#include "tst_controller.moc"

@@ -1,0 +1,196 @@
+// The export button end to end: the save dialog, the two files, the preview
+// windows, and the warning when a file cannot be written.
+
+#include "controller/clock.h"
+#include "controllerfixture.h"
+#include "modal.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextEdit>
+
+namespace {
+
+const QDateTime instant(QDate(2026, 12, 6), QTime(14, 5, 9));
+
+QByteArray readBytes(const QString &fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QList<QTabWidget *> previewWindows()
+{
+    QList<QTabWidget *> windows;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *tab = qobject_cast<QTabWidget *>(widget); tab && tab->isVisible())
+            windows << tab;
+    }
+    return windows;
+}
+
+void closePreviews()
+{
+    for (QTabWidget *window : previewWindows())
+        window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+const QByteArray pointExample = "Kalvor 2 data export\nSerial number:\t123456\nDate:\t2026.12.06\n"
+                                "Time:\t14:05:09\nNumber of measurements:\t1\n\n\n"
+                                "Number\tDate\tTime\tForce [kN]\tSleeve[mm]\tDeviceID\n"
+                                "1\t2012.03.05\t14:07:59\t2.34\t2.25\t4\n";
+
+} // namespace
+
+class TestExportSlot : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void cancelExportsUnderProposedName();
+    void chosenNameAndPreview();
+    void twoExportsLeaveTwoPreviews();
+    void unwritablePointFileWarnsWithoutPreview();
+    void unwritableCommaFileWarnsAfterPreview();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_oldCurrent;
+    std::unique_ptr<ControllerFixture> m_f;
+};
+
+void TestExportSlot::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_oldCurrent = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    m_f = std::make_unique<ControllerFixture>();
+    m_f->ui().SerialNumber_lb->setText(QStringLiteral("123456"));
+    new QTreeWidgetItem(m_f->ui().Messwert_treeWidget,
+                        QStringList{"1", "2012:03:05", "14:07:59", "2.34", "2.25", "4"});
+    Clock::setFixed(instant);
+}
+
+void TestExportSlot::cleanup()
+{
+    Clock::setFixed(QDateTime());
+    closePreviews();
+    m_f.reset();
+    QDir::setCurrent(m_oldCurrent);
+    m_dir.reset();
+}
+
+void TestExportSlot::cancelExportsUnderProposedName()
+{
+    QString proposed;
+    onNextModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(dialog);
+        proposed = dialog->selectedFiles().value(0);
+        dialog->reject();
+    });
+    m_f->ui().ExportMesswerte_PB->click();
+    QCOMPARE(QFileInfo(proposed).fileName(), QStringLiteral("Kalvor_2026_12_06_14_05_09_dot.txt"));
+    QCOMPARE(readBytes(m_dir->filePath("Kalvor_2026_12_06_14_05_09_dot.txt")), pointExample);
+    QByteArray comma = pointExample;
+    comma.replace("2026.12.06", "2026,12,06").replace("2.34\t2.25", "2,34\t2,25");
+    QCOMPARE(readBytes(m_dir->filePath("Kalvor_2026_12_06_14_05_09.txt")), comma);
+}
+
+void TestExportSlot::chosenNameAndPreview()
+{
+    const QString chosen = m_dir->filePath("mess.txt");
+    onNextModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(dialog);
+        dialog->selectFile(chosen);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    m_f->ui().ExportMesswerte_PB->click();
+    QCOMPARE(readBytes(chosen), pointExample);
+    // Not "<dir>/.txt": a name without the usual ending keeps its stem.
+    QVERIFY(QFile::exists(m_dir->filePath("mess_comma.txt")));
+    QVERIFY(!QFile::exists(m_dir->filePath(".txt")));
+
+    const QList<QTabWidget *> previews = previewWindows();
+    QCOMPARE(previews.size(), 1);
+    QCOMPARE(previews.at(0)->size(), QSize(500, 400));
+    auto *view = previews.at(0)->findChild<QTextEdit *>();
+    QVERIFY(view);
+    QVERIFY(view->isReadOnly());
+    QCOMPARE(view->toPlainText().toLatin1(), pointExample);
+}
+
+void TestExportSlot::twoExportsLeaveTwoPreviews()
+{
+    for (int i = 0; i < 2; ++i) {
+        onNextModal([](QWidget *modal) { static_cast<QDialog *>(modal)->reject(); });
+        m_f->ui().ExportMesswerte_PB->click();
+    }
+    QCOMPARE(previewWindows().size(), 2);
+    // A closed preview is freed, not kept hidden.
+    QPointer<QTabWidget> first = previewWindows().at(0);
+    first->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(first.isNull());
+}
+
+void TestExportSlot::unwritablePointFileWarnsWithoutPreview()
+{
+    // As root, permission bits do not stop a write; a path under a regular
+    // file does.
+    QFile blocker(m_dir->filePath("blocker"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString chosen = m_dir->filePath("blocker/Kalvor_dot.txt");
+    QString warning;
+    onNextModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(dialog);
+        onNextModal([&](QWidget *box) {
+            auto *message = qobject_cast<QMessageBox *>(box);
+            QVERIFY(message);
+            warning = message->text();
+            QCOMPARE(message->parentWidget(), m_f->controller->mainWidget);
+            message->accept();
+        });
+        dialog->selectFile(chosen);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    m_f->ui().ExportMesswerte_PB->click();
+    QVERIFY2(warning.contains(QDir::toNativeSeparators(chosen)), qPrintable(warning));
+    QVERIFY(previewWindows().isEmpty());
+}
+
+void TestExportSlot::unwritableCommaFileWarnsAfterPreview()
+{
+    // The comma file's name is taken by a folder: the point file is written,
+    // the comma file cannot be.
+    QVERIFY(QDir(m_dir->path()).mkdir("Kalvor_2026_12_06_14_05_09.txt"));
+    QString warning;
+    onNextModal([&](QWidget *modal) {
+        onNextModal([&](QWidget *box) {
+            auto *message = qobject_cast<QMessageBox *>(box);
+            QVERIFY(message);
+            warning = message->text();
+            message->accept();
+        });
+        static_cast<QDialog *>(modal)->reject();
+    });
+    m_f->ui().ExportMesswerte_PB->click();
+    QVERIFY2(warning.contains(QStringLiteral("Kalvor_2026_12_06_14_05_09.txt")), qPrintable(warning));
+    QCOMPARE(readBytes(m_dir->filePath("Kalvor_2026_12_06_14_05_09_dot.txt")), pointExample);
+    QCOMPARE(previewWindows().size(), 1);
+}
+
+QTEST_MAIN(TestExportSlot)
+#include "tst_exportslot.moc"

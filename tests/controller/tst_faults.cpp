@@ -1,0 +1,177 @@
+// A device that is unplugged, silent, or sends garbage: the program keeps
+// working, stays responsive and keeps what it has already shown.
+
+#include "controllerfixture.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+
+#include <ctime>
+
+namespace {
+
+QByteArray record(int number)
+{
+    return QStringLiteral("Nr.: %1\nJJJJ:MM:DD:d:hh:mm:ss\n2026:11:%2:1:14:07:59\n"
+                          "Messwert: 2,34Pos.: 045ID: 004\n=========================\n")
+        .arg(number)
+        .arg(10 + number % 20)
+        .toLatin1();
+}
+
+double processCpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1000.0 + double(ts.tv_nsec) / 1e6;
+}
+
+// Runs the event loop for `ms` and returns the CPU time it took, in percent
+// of one core.
+double cpuPercentWhileRunning(int ms)
+{
+    const double before = processCpuMs();
+    QElapsedTimer wall;
+    wall.start();
+    QTest::qWait(ms);
+    return 100.0 * (processCpuMs() - before) / double(wall.elapsed());
+}
+
+// The tick that takes longest while the controller works off what it has.
+qint64 worstTick(ControllerFixture &f, int ticks)
+{
+    qint64 worst = 0;
+    for (int i = 0; i < ticks; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        f.invoke("receiveSerialData");
+        f.invoke("updateUhr");
+        worst = qMax(worst, timer.elapsed());
+    }
+    return worst;
+}
+
+} // namespace
+
+class TestFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void unplugDuringMemoryReadKeepsRows();
+    void silentDeviceChangesNothing();
+    void garbage_data();
+    void garbage();
+    void longTextWithoutSeparatorStaysCheap();
+    void failingDriverWriteDoesNotStopTheWrite();
+};
+
+void TestFaults::unplugDuringMemoryReadKeepsRows()
+{
+    ControllerFixture f({}, /*keepTimers=*/true);
+    f.ui().ReadSpeicher_PB->click();
+    QByteArray memory;
+    for (int i = 1; i <= 40; ++i)
+        memory += record(i);
+    f.fake->deliver(memory.left(memory.size() / 2));
+    QTRY_VERIFY(f.ui().Messwert_treeWidget->topLevelItemCount() >= 19);
+    const int rows = f.ui().Messwert_treeWidget->topLevelItemCount();
+
+    f.fake->unplugged = true; // every driver call fails from now on
+    f.fake->deliver(memory.mid(memory.size() / 2));
+    const double cpu = cpuPercentWhileRunning(1000);
+    QCOMPARE(f.ui().Messwert_treeWidget->topLevelItemCount(), rows);
+    QCOMPARE(f.ui().Messwert_treeWidget->topLevelItem(rows - 1)->text(0), QString::number(rows));
+    // The 1 ms poll goes on failing quietly; it must not turn into a busy loop.
+    QVERIFY2(cpu < 50.0, qPrintable(QStringLiteral("%1 % of a core while unplugged").arg(cpu)));
+
+    // Buttons still work (and send nothing that could hang).
+    QElapsedTimer timer;
+    timer.start();
+    f.ui().ReadConfig_PB->click();
+    QVERIFY(timer.elapsed() < 1000);
+    QCOMPARE(f.ui().Messwert_treeWidget->topLevelItemCount(), rows);
+}
+
+void TestFaults::silentDeviceChangesNothing()
+{
+    ControllerFixture f({}, true);
+    f.ui().ReadSpeicher_PB->click();
+    f.ui().ReadConfig_PB->click();
+    QTest::qWait(400);
+    QCOMPARE(f.ui().SerialNumber_lb->text(), QStringLiteral("??????"));
+    QCOMPARE(f.ui().interruptValue_SB->value(), 40);
+    QCOMPARE(f.ui().Messwert_treeWidget->topLevelItemCount(), 0);
+    QCOMPARE(f.ui().Speicherbelegung_PB->value(), 0);
+}
+
+void TestFaults::garbage_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QByteArray random;
+    QRandomGenerator generator(20261207);
+    for (int i = 0; i < 200000; ++i)
+        random.append(char(generator.bounded(256)));
+    QByteArray high;
+    for (int i = 0; i < 100000; ++i)
+        high.append(char(0x80 + i % 128));
+    QTest::newRow("random bytes") << random;
+    QTest::newRow("zero bytes") << QByteArray(50000, '\0');
+    QTest::newRow("bytes 0x80-0xFF") << high;
+    QTest::newRow("a separator every byte") << QByteArray(200000, '=');
+    QTest::newRow("labels without values")
+        << QByteArray("Nr.:fill level:Entries :Serial number :Info :Messbereich:HF-ID: "
+                      "=========================")
+               .repeated(2000);
+}
+
+void TestFaults::garbage()
+{
+    QFETCH(QByteArray, bytes);
+    ControllerFixture f;
+    f.fake->deliver(bytes);
+    while (!f.fake->incoming.isEmpty())
+        f.poll();
+    const qint64 worst = worstTick(f, 60);
+    QVERIFY2(worst < 250, qPrintable(QStringLiteral("a tick took %1 ms").arg(worst)));
+    // Whatever came in, the window still answers and the values stay in range.
+    QVERIFY(f.ui().Speicherbelegung_PB->value() >= 0 && f.ui().Speicherbelegung_PB->value() <= 100);
+    QVERIFY(f.ui().geraeteID_SB->value() >= 0 && f.ui().geraeteID_SB->value() <= 31);
+    f.ui().SetDefault_PB->click();
+    QCOMPARE(f.ui().geraeteID_SB->value(), 1);
+}
+
+void TestFaults::longTextWithoutSeparatorStaysCheap()
+{
+    ControllerFixture f;
+    QByteArray text;
+    while (text.size() < 1024 * 1024)
+        text += "Messwert: 12,34Pos.: 045ID: 004 and more text without an end\n";
+    f.fake->deliver(text);
+    while (!f.fake->incoming.isEmpty())
+        f.poll();
+    while (f.controller->link->bytesAvailable() > 0)
+        f.invoke("receiveSerialData");
+    QCOMPARE(f.controller->receiveAccumulator.size(), text.size());
+    const qint64 worst = worstTick(f, 3);
+    QVERIFY2(worst < 100, qPrintable(QStringLiteral("a tick over 1 MB took %1 ms").arg(worst)));
+    // Nothing is parsed before a separator arrives, and nothing is lost.
+    QCOMPARE(f.controller->receiveAccumulator.size(), text.size());
+    f.receive("=========================\n");
+    f.invoke("updateUhr");
+    QVERIFY(f.controller->receiveAccumulator.size() < 100);
+}
+
+void TestFaults::failingDriverWriteDoesNotStopTheWrite()
+{
+    ControllerFixture f;
+    f.fake->writeStatus = FT_IO_ERROR;
+    f.ui().Incoming_Data_TextEdit->clear();
+    f.fake->clearLog();
+    f.ui().WriteConfig_PB->click();
+    QCOMPARE(f.fake->writes().size(), 7); // every write was still tried
+    QVERIFY(f.ui().Incoming_Data_TextEdit->toPlainText().endsWith(QStringLiteral("\n75000\n")));
+}
+
+QTEST_MAIN(TestFaults)
+#include "tst_faults.moc"

@@ -1,0 +1,237 @@
+// The link against a recording fake driver: call order, bytes on the wire,
+// the receive buffer and the inverted success sense of open and close.
+
+#include "fakedriver.h"
+#include "link/ftdi_control.h"
+
+#include <QTest>
+
+namespace {
+
+struct Link
+{
+    FakeDriver *fake = nullptr;
+    std::unique_ptr<FTDI_Control> link;
+    explicit Link(const std::function<void(FakeDriver &)> &prepare = {})
+    {
+        auto driver = std::make_unique<FakeDriver>();
+        fake = driver.get();
+        if (prepare)
+            prepare(*fake);
+        link = std::make_unique<FTDI_Control>(std::move(driver));
+    }
+    void poll() { QMetaObject::invokeMethod(link.get(), "receiveUSBdata", Qt::DirectConnection); }
+    QByteArray take(int n)
+    {
+        QByteArray out(n, '\0');
+        out.truncate(link->takeBytes(out.data(), n));
+        return out;
+    }
+};
+
+} // namespace
+
+class TestFtdiControl : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void openWritesOpeningTextAfterSerialSettings();
+    void openAndCloseReportFailureAsTrue();
+    void failedOpenLeavesLinkClosedAndSilent();
+    void deviceCount_data();
+    void deviceCount();
+    void sendText();
+    void zeroByteCutsOnlyItsOwnPoll();
+    void highBytesRoundTrip();
+    void largeQueueIsReadInBoundedPollsWithoutLoss();
+    void takeBytesPartialZeroAndTooMany();
+    void unpluggedDriverFailsQuietly();
+    void pollTimerRunsFromConstruction();
+};
+
+void TestFtdiControl::openWritesOpeningTextAfterSerialSettings()
+{
+    Link l([](FakeDriver &f) { f.deviceCountResult = 2; });
+    QCOMPARE(l.link->openDevice(QStringLiteral("anything at all")), false);
+    QVERIFY(l.link->isOpen());
+
+    QStringList order;
+    for (const auto &call : l.fake->calls)
+        order << call.operation;
+    QCOMPARE(order, QStringList({"open", "setBaudRate", "setDataCharacteristics", "write"}));
+    // With two converters the first in the driver's list is opened.
+    QCOMPARE(l.fake->calls.at(0).arg1, 0u);
+    QCOMPARE(l.fake->calls.at(1).arg1, 115200u);
+    QCOMPARE(l.fake->calls.at(2).arg1, 8u);
+    QCOMPARE(l.fake->calls.at(2).arg2, 0u);
+    QCOMPARE(l.fake->calls.at(2).arg3, 0u);
+    QCOMPARE(l.fake->writes(), QList<QByteArray>{QByteArray("\nUP\n\n\r")});
+}
+
+void TestFtdiControl::openAndCloseReportFailureAsTrue()
+{
+    Link l;
+    QCOMPARE(l.link->closeDevice(), true); // closed link: nothing to close
+    QVERIFY(l.fake->calls.isEmpty());
+
+    QCOMPARE(l.link->openDevice(QString()), false);
+    l.fake->clearLog();
+    QCOMPARE(l.link->openDevice(QString()), true); // already open
+    QVERIFY(l.fake->calls.isEmpty());              // no second opening text
+
+    l.fake->closeStatus = FT_IO_ERROR;
+    QCOMPARE(l.link->closeDevice(), true);
+    QVERIFY(l.link->isOpen());
+    l.fake->closeStatus = FT_OK;
+    QCOMPARE(l.link->closeDevice(), false);
+    QVERIFY(!l.link->isOpen());
+    l.fake->clearLog();
+    QCOMPARE(l.link->closeDevice(), true);
+    QVERIFY(l.fake->calls.isEmpty());
+}
+
+void TestFtdiControl::failedOpenLeavesLinkClosedAndSilent()
+{
+    Link l([](FakeDriver &f) { f.openStatus = FT_DEVICE_NOT_OPENED; });
+    QCOMPARE(l.link->openDevice(QString()), true);
+    QVERIFY(!l.link->isOpen());
+    l.fake->deliver("data");
+    l.fake->clearLog();
+    QCOMPARE(l.link->sendText(QStringLiteral("71\n")), 0);
+    l.poll();
+    QVERIFY(l.fake->calls.isEmpty());
+    QCOMPARE(l.link->bytesAvailable(), 0);
+}
+
+void TestFtdiControl::deviceCount_data()
+{
+    QTest::addColumn<quint32>("listed");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("none") << 0u << int(FT_OK) << 0;
+    QTest::newRow("one") << 1u << int(FT_OK) << 1;
+    QTest::newRow("two") << 2u << int(FT_OK) << 2;
+    QTest::newRow("driver fails") << 3u << int(FT_OTHER_ERROR) << -1;
+}
+
+void TestFtdiControl::deviceCount()
+{
+    QFETCH(quint32, listed);
+    QFETCH(int, status);
+    QFETCH(int, expected);
+    Link l([&](FakeDriver &f) {
+        f.deviceCountResult = listed;
+        f.listStatus = FT_STATUS(status);
+    });
+    QCOMPARE(l.link->deviceCount(), expected);
+}
+
+void TestFtdiControl::sendText()
+{
+    Link l;
+    QCOMPARE(l.link->sendText(QStringLiteral("71\n")), 0); // closed: no driver call
+    QVERIFY(l.fake->calls.isEmpty());
+
+    l.link->openDevice(QString());
+    l.fake->clearLog();
+    QCOMPARE(l.link->sendText(QStringLiteral("71\n")), 3);
+    QCOMPARE(l.fake->writes(), QList<QByteArray>{QByteArray("\x37\x31\x0a")});
+
+    // Latin-1 both ways; what Latin-1 cannot carry goes out as '?'.
+    l.fake->clearLog();
+    l.link->sendText(QString::fromUtf8("ü€"));
+    QCOMPARE(l.fake->writtenBytes(), QByteArray("\xfc?"));
+}
+
+void TestFtdiControl::zeroByteCutsOnlyItsOwnPoll()
+{
+    Link l;
+    l.link->openDevice(QString());
+    l.fake->deliver(QByteArray("ab\0cd", 5));
+    l.poll();
+    QCOMPARE(l.link->bytesAvailable(), 2);
+    QCOMPARE(l.take(2), QByteArray("ab"));
+
+    // A zero byte drops the rest of its own 4096-byte read, not what the next
+    // read brings.
+    QByteArray first(4096, 'x');
+    first[10] = '\0';
+    l.fake->deliver(first + "next");
+    l.poll();
+    l.poll();
+    QCOMPARE(l.take(100), QByteArray(10, 'x') + "next");
+}
+
+void TestFtdiControl::highBytesRoundTrip()
+{
+    Link l;
+    l.link->openDevice(QString());
+    QByteArray high;
+    for (int b = 0x80; b <= 0xff; ++b)
+        high.append(char(b));
+    l.fake->deliver(high);
+    l.poll();
+    QCOMPARE(l.link->bytesAvailable(), 128);
+    QCOMPARE(l.take(128), high);
+}
+
+void TestFtdiControl::largeQueueIsReadInBoundedPollsWithoutLoss()
+{
+    Link l;
+    l.link->openDevice(QString());
+    QByteArray data;
+    for (int i = 0; i < 10000; ++i)
+        data.append(char('A' + i % 26));
+    l.fake->deliver(data);
+    l.fake->clearLog();
+    for (int i = 0; i < 3; ++i)
+        l.poll();
+    for (const auto &read : l.fake->callsOf(QStringLiteral("read")))
+        QVERIFY2(read.arg1 <= 4096, "a read must never ask for more than the poll buffer holds");
+    QCOMPARE(l.link->bytesAvailable(), 10000);
+    QCOMPARE(l.take(10000), data);
+}
+
+void TestFtdiControl::takeBytesPartialZeroAndTooMany()
+{
+    Link l;
+    l.link->openDevice(QString());
+    l.fake->deliver("0123456789");
+    l.poll();
+    char buffer[32];
+    QCOMPARE(l.link->takeBytes(buffer, 0), 0);
+    QCOMPARE(l.link->bytesAvailable(), 10);
+    QCOMPARE(l.take(4), QByteArray("0123"));
+    QCOMPARE(l.take(3), QByteArray("456"));
+    // Asking for more than is there would wait forever on this one thread;
+    // the link hands over what it has instead.
+    QCOMPARE(l.take(20), QByteArray("789"));
+    QCOMPARE(l.link->bytesAvailable(), 0);
+}
+
+void TestFtdiControl::unpluggedDriverFailsQuietly()
+{
+    Link l;
+    l.link->openDevice(QString());
+    l.fake->deliver("before");
+    l.poll();
+    l.fake->unplugged = true;
+    l.fake->clearLog();
+    l.poll(); // the failed status call leaves a garbage count: no read follows
+    QVERIFY(l.fake->callsOf(QStringLiteral("read")).isEmpty());
+    QCOMPARE(l.link->sendText(QStringLiteral("71\n")), 0);
+    QVERIFY(l.link->isOpen()); // nothing reopens or forgets the device
+    QCOMPARE(l.take(6), QByteArray("before"));
+}
+
+void TestFtdiControl::pollTimerRunsFromConstruction()
+{
+    Link l;
+    l.link->openDevice(QString());
+    l.fake->deliver("tick");
+    QTRY_COMPARE(l.link->bytesAvailable(), 4);
+}
+
+QTEST_GUILESS_MAIN(TestFtdiControl)
+#include "tst_ftdicontrol.moc"

@@ -1,0 +1,124 @@
+// The real backend against a pseudo-terminal: the link's bytes arrive at the
+// other end, the other end's bytes arrive in the link, and closing the other
+// end (as an unplug does) makes later calls fail without a crash or a hang.
+
+#include "link/ftdi_control.h"
+#include "link/serialportdriver.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray readAvailable(int fd, int expected, int timeoutMs = 3000)
+{
+    QByteArray out;
+    QElapsedTimer timer;
+    timer.start();
+    while (out.size() < expected && timer.elapsed() < timeoutMs) {
+        char buffer[256];
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0)
+            out.append(buffer, n);
+        else
+            QTest::qWait(5);
+    }
+    return out;
+}
+
+} // namespace
+
+class TestSerialPortDriver : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void bytesFlowBothWays();
+    void unplugMakesLaterCallsFail();
+    void noPortsMeansNoDevice();
+
+private:
+    int m_master = -1;
+    int m_slave = -1;
+    QString m_slaveName;
+};
+
+void TestSerialPortDriver::init()
+{
+    char name[256] = {};
+    QVERIFY(::openpty(&m_master, &m_slave, name, nullptr, nullptr) == 0);
+    m_slaveName = QString::fromLocal8Bit(name);
+    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+}
+
+void TestSerialPortDriver::cleanup()
+{
+    if (m_master >= 0)
+        ::close(m_master);
+    if (m_slave >= 0)
+        ::close(m_slave);
+    m_master = m_slave = -1;
+}
+
+void TestSerialPortDriver::bytesFlowBothWays()
+{
+    FTDI_Control link(std::make_unique<SerialPortDriver>(QStringList{m_slaveName}));
+    QCOMPARE(link.deviceCount(), 1);
+    QCOMPARE(link.openDevice(QStringLiteral("USB Serial Converter")), false);
+    QCOMPARE(readAvailable(m_master, 6), QByteArray("\nUP\n\n\r"));
+
+    QCOMPARE(link.sendText(QStringLiteral("2324")), 4);
+    QCOMPARE(readAvailable(m_master, 4), QByteArray("2324"));
+
+    const QByteArray fromDevice("Nr.: 1\n\x80\xff=====");
+    QCOMPARE(::write(m_master, fromDevice.constData(), size_t(fromDevice.size())),
+             ssize_t(fromDevice.size()));
+    QTRY_COMPARE(link.bytesAvailable(), int(fromDevice.size()));
+    QByteArray got(fromDevice.size(), '\0');
+    QCOMPARE(link.takeBytes(got.data(), int(got.size())), int(fromDevice.size()));
+    QCOMPARE(got, fromDevice);
+    QCOMPARE(link.closeDevice(), false);
+}
+
+void TestSerialPortDriver::unplugMakesLaterCallsFail()
+{
+    FTDI_Control link(std::make_unique<SerialPortDriver>(QStringList{m_slaveName}));
+    QCOMPARE(link.openDevice(QString()), false);
+    QCOMPARE(readAvailable(m_master, 6).size(), 6);
+    // Our own copy of the slave end would keep the line alive; the pty reports
+    // a hang-up only when every slave descriptor but the port's is gone.
+    ::close(m_slave);
+    m_slave = -1;
+    ::close(m_master);
+    m_master = -1;
+
+    // The port notices on its next event round; from then on writes fail
+    // quietly instead of erroring at full CPU.
+    QElapsedTimer timer;
+    timer.start();
+    QTRY_COMPARE_WITH_TIMEOUT(link.sendText(QStringLiteral("71\n")), 0, 5000);
+    QTest::qWait(200); // the poll keeps running: it must neither crash nor hang
+    QCOMPARE(link.bytesAvailable(), 0);
+    QVERIFY(timer.elapsed() < 6000);
+}
+
+void TestSerialPortDriver::noPortsMeansNoDevice()
+{
+    FTDI_Control link(std::make_unique<SerialPortDriver>(QStringList{}));
+    QCOMPARE(link.deviceCount(), 0);
+    QCOMPARE(link.openDevice(QString()), true);
+    QVERIFY(!link.isOpen());
+
+    FTDI_Control missing(std::make_unique<SerialPortDriver>(QStringList{"/dev/does-not-exist"}));
+    QCOMPARE(missing.deviceCount(), 1);
+    QCOMPARE(missing.openDevice(QString()), true);
+}
+
+QTEST_GUILESS_MAIN(TestSerialPortDriver)
+#include "tst_serialportdriver.moc"

@@ -1,0 +1,302 @@
+// Differential test: the product parser against the literal reference parser
+// on generated device output, fed in random pieces as the receive path would
+// deliver it and drained in clock ticks. After every call both must agree on
+// the return value, on every delivery, on the report block, on the
+// accumulator and on the controller's variables; and a call that says it
+// changed nothing must really have changed nothing.
+
+#include "protocol/reportparser.h"
+#include "referencereportparser.h"
+#include "reportgenerator.h"
+#include "textreportsink.h"
+
+#include <QTest>
+
+#include <cstring>
+
+namespace {
+
+template <class Parser>
+struct Side
+{
+    Parser parser;
+    TextReportSink sink;
+    QString accumulator;
+    int measuringRange = -1;
+    int measurementNumber = 1;
+    float sleevePositionRaw = 0;
+
+    bool call()
+    {
+        ParserState state{measuringRange, measurementNumber, sleevePositionRaw};
+        return parser.parseReport(accumulator, state, sink);
+    }
+};
+
+struct Snapshot
+{
+    QString accumulator;
+    QString block;
+    qsizetype deliveries;
+    int measuringRange;
+    int measurementNumber;
+    float sleevePositionRaw;
+
+    bool operator==(const Snapshot &other) const
+    {
+        return accumulator == other.accumulator && block == other.block
+            && deliveries == other.deliveries && measuringRange == other.measuringRange
+            && measurementNumber == other.measurementNumber
+            // Bitwise, so that a NaN read from the device compares equal to itself.
+            && std::memcmp(&sleevePositionRaw, &other.sleevePositionRaw, sizeof(float)) == 0;
+    }
+};
+
+template <class Parser>
+Snapshot snapshot(const Side<Parser> &side)
+{
+    return {side.accumulator, side.parser.block(), side.sink.log().size(), side.measuringRange,
+            side.measurementNumber, side.sleevePositionRaw};
+}
+
+QString excerpt(const QString &text)
+{
+    const QString shown = TextReportSink::escaped(text);
+    if (shown.size() <= 160)
+        return u'"' + shown + u'"';
+    return QStringLiteral("\"%1...%2\" (%3 characters)")
+        .arg(shown.left(70), shown.right(70))
+        .arg(text.size());
+}
+
+// Feeds one stretch of device output to both parsers and compares them call by
+// call. Returns an empty string when they agree, otherwise the first
+// difference.
+class Comparison
+{
+public:
+    explicit Comparison(ReportGenerator &generator)
+        : m_generator(generator)
+    {
+    }
+
+    QString feed(const QString &output, int maxChunk, int callsPerTick)
+    {
+        return feed(m_generator.chunks(output, maxChunk), callsPerTick);
+    }
+
+    QString feed(const QStringList &pieces, int callsPerTick)
+    {
+        for (const QString &piece : pieces) {
+            m_product.accumulator += piece;
+            m_reference.accumulator += piece;
+            // The read-memory command restarts the numbering behind the
+            // parser's back.
+            if (m_generator.random().bounded(200) == 0) {
+                m_product.measurementNumber = 1;
+                m_reference.measurementNumber = 1;
+            }
+            if (m_generator.random().bounded(3) == 0) {
+                const QString difference = tick(callsPerTick);
+                if (!difference.isEmpty())
+                    return difference;
+            }
+        }
+        // Drain as the clock would, and one call beyond the first that changes
+        // nothing, to see that it really changes nothing.
+        for (int round = 0; round < 400 && !m_reference.accumulator.isEmpty(); ++round) {
+            const QString difference = tick(250);
+            if (!difference.isEmpty())
+                return difference;
+            if (m_lastResult == false)
+                break;
+        }
+        return QString();
+    }
+
+    qsizetype calls() const { return m_calls; }
+    qsizetype rows() const { return m_reference.sink.rows().size(); }
+
+private:
+    // Up to `limit` calls while the accumulator holds text. Unlike the clock,
+    // it goes on after a call that changed nothing: the next ones must not
+    // change anything either.
+    QString tick(int limit)
+    {
+        for (int i = 0; i < limit && !m_reference.accumulator.isEmpty(); ++i) {
+            const QString difference = step();
+            if (!difference.isEmpty())
+                return difference;
+            if (!m_lastResult && m_generator.random().bounded(4) != 0)
+                break;
+        }
+        return QString();
+    }
+
+    QString step()
+    {
+        const Snapshot before = snapshot(m_reference);
+        const qsizetype logSize = m_reference.sink.log().size();
+        const bool productResult = m_product.call();
+        const bool referenceResult = m_reference.call();
+        const Snapshot after = snapshot(m_reference);
+        ++m_calls;
+        m_lastResult = productResult;
+
+        const QString where = QStringLiteral("call %1: ").arg(m_calls);
+        const bool referenceChanged = !(before == after);
+        if (productResult != referenceChanged)
+            return where
+                + QStringLiteral("product says %1, the reference %2")
+                      .arg(productResult ? QStringLiteral("changed") : QStringLiteral("unchanged"),
+                           referenceChanged ? QStringLiteral("changed") : QStringLiteral("did not change"));
+        if (referenceResult != referenceChanged)
+            return where + QStringLiteral("the reference's own result is wrong");
+
+        const QStringList &productLog = m_product.sink.log();
+        const QStringList &referenceLog = m_reference.sink.log();
+        if (productLog.size() != referenceLog.size() || productLog.mid(logSize) != referenceLog.mid(logSize))
+            return where
+                + QStringLiteral("deliveries differ: product [%1], reference [%2]")
+                      .arg(productLog.mid(logSize).join(QStringLiteral(" / ")),
+                           referenceLog.mid(logSize).join(QStringLiteral(" / ")));
+        const QString productBlock = m_product.parser.block();
+        if (productBlock != after.block)
+            return where
+                + QStringLiteral("blocks differ: product %1, reference %2")
+                      .arg(excerpt(productBlock), excerpt(after.block));
+        if (m_product.accumulator != m_reference.accumulator)
+            return where
+                + QStringLiteral("accumulators differ: product %1, reference %2")
+                      .arg(excerpt(m_product.accumulator), excerpt(m_reference.accumulator));
+        if (m_product.measuringRange != m_reference.measuringRange
+            || m_product.measurementNumber != m_reference.measurementNumber
+            || std::memcmp(&m_product.sleevePositionRaw, &m_reference.sleevePositionRaw,
+                           sizeof(float)) != 0)
+            return where + QStringLiteral("state differs");
+        return QString();
+    }
+
+    ReportGenerator &m_generator;
+    Side<ReportParser> m_product;
+    Side<ReferenceReportParser> m_reference;
+    qsizetype m_calls = 0;
+    bool m_lastResult = true;
+};
+
+} // namespace
+
+class TestParserDiff : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void generatedOutput_data();
+    void generatedOutput();
+    void largeMutatedMemory_data();
+    void largeMutatedMemory();
+};
+
+void TestParserDiff::generatedOutput_data()
+{
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<int>("sessions");
+    QTest::addColumn<int>("outputsPerSession");
+    QTest::addColumn<int>("maxChunk");
+    QTest::addColumn<int>("callsPerTick");
+
+    QTest::newRow("small pieces, few calls per tick") << 11u << 400 << 8 << 12 << 3;
+    QTest::newRow("receive-sized pieces, full ticks") << 23u << 400 << 8 << 400 << 250;
+    QTest::newRow("single calls between pieces") << 37u << 400 << 6 << 40 << 1;
+    QTest::newRow("long sessions") << 41u << 40 << 60 << 120 << 20;
+}
+
+// Generated output of every kind, many mutated; parsers live for a session of
+// several outputs, so text left in the block meets the next output.
+void TestParserDiff::generatedOutput()
+{
+    QFETCH(quint32, seed);
+    QFETCH(int, sessions);
+    QFETCH(int, outputsPerSession);
+    QFETCH(int, maxChunk);
+    QFETCH(int, callsPerTick);
+
+    ReportGenerator generator(seed);
+    qsizetype calls = 0;
+    qsizetype rows = 0;
+    for (int session = 0; session < sessions; ++session) {
+        Comparison comparison(generator);
+        for (int output = 0; output < outputsPerSession; ++output) {
+            const QString text = generator.deviceOutput();
+            const QString difference = comparison.feed(text, maxChunk, callsPerTick);
+            QVERIFY2(difference.isEmpty(),
+                     qPrintable(QStringLiteral("session %1, output %2, %3\ninput: %4")
+                                    .arg(session)
+                                    .arg(output)
+                                    .arg(difference, excerpt(text))));
+        }
+        calls += comparison.calls();
+        rows += comparison.rows();
+    }
+    // The generator must actually exercise the parser.
+    QVERIFY(calls > sessions * outputsPerSession);
+    QVERIFY(rows > sessions);
+}
+
+void TestParserDiff::largeMutatedMemory_data()
+{
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("mutations");
+    QTest::addColumn<QString>("lead");
+
+    // 900 records are enough for the block to take the accumulator's storage
+    // over; a lead that leaves text in the block makes it keep that text in
+    // front, where it joins the records' first label.
+    const QString configuration = QStringLiteral("configuration");
+    const QString unfinishedLabel = QStringLiteral("HF-CH!") + ReportGenerator::separator()
+        + QStringLiteral(": 0012\n");
+    QTest::newRow("900 records, clean") << 5u << 900 << 0 << configuration;
+    QTest::newRow("900 records, mutated") << 6u << 900 << 12 << configuration;
+    QTest::newRow("900 records behind a waiting label") << 9u << 900 << 0 << unfinishedLabel;
+    QTest::newRow("900 records behind a waiting label, mutated") << 10u << 900 << 8 << unfinishedLabel;
+    QTest::newRow("300 records, heavily mutated") << 7u << 300 << 40 << configuration;
+    QTest::newRow("300 records, heavily mutated, other seed") << 8u << 300 << 40 << configuration;
+}
+
+// A whole memory in one chunk, the layout that leaves thousands of records in
+// the block at once, with damage spread through it.
+void TestParserDiff::largeMutatedMemory()
+{
+    QFETCH(quint32, seed);
+    QFETCH(int, records);
+    QFETCH(int, mutations);
+    QFETCH(QString, lead);
+
+    ReportGenerator generator(seed);
+    QString text;
+    if (lead == QLatin1String("configuration")) {
+        text = generator.configurationReport()
+            + generator.memoryReport(records, ReportGenerator::Layout::SingleChunk);
+    } else {
+        text = lead;
+        for (int number = 1; number <= records; ++number)
+            text += generator.record(number);
+        text += ReportGenerator::separator() + u'\n';
+    }
+    for (int i = 0; i < mutations; ++i)
+        text = generator.mutated(text, 1);
+
+    Comparison comparison(generator);
+    // All of it in the accumulator before the first tick, as after a long
+    // stall; then more output behind it.
+    const QString difference = comparison.feed(QStringList{text}, 250);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    const QString more = comparison.feed(generator.deviceOutput(), 50, 250);
+    QVERIFY2(more.isEmpty(), qPrintable(more));
+    // Mutations may hide records, but the block must have been worked on.
+    QVERIFY(comparison.rows() > 0);
+}
+
+QTEST_GUILESS_MAIN(TestParserDiff)
+#include "tst_parserdiff.moc"

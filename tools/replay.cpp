@@ -1,0 +1,154 @@
+// kalvor2-replay FILE: what the program makes of a device's output.
+//
+// Runs the real controller offscreen on a converter whose device sends the
+// bytes of FILE, in simulated time, and prints the window's values and the
+// measurement table as NAME<TAB>VALUE lines.
+
+#include "controller/kalvoriicontrol.h"
+#include "link/ftdi_control.h"
+#include "tools/replaydriver.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMetaObject>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+QString escaped(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
+        case '\t':
+            out += QLatin1String("\\t");
+            break;
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        case '\r':
+            out += QLatin1String("\\r");
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+struct WindowState
+{
+    QString accumulator;
+    QString block;
+    QStringList values;
+    int rows = 0;
+    bool operator==(const WindowState &other) const
+    {
+        return accumulator == other.accumulator && block == other.block
+               && values == other.values && rows == other.rows;
+    }
+};
+
+QStringList valueLines(const Ui::KalvorIIControl &ui)
+{
+    QStringList lines;
+    const auto add = [&lines](const char *name, const QString &value) {
+        lines << QLatin1String(name) + QLatin1Char('\t') + escaped(value);
+    };
+    add("SerialNumber_lb", ui.SerialNumber_lb->text());
+    add("FirmwareVersionsNumber_lb", ui.FirmwareVersionsNumber_lb->text());
+    add("CheckDatum_lb", ui.CheckDatum_lb->text());
+    add("geraeteID_SB", QString::number(ui.geraeteID_SB->value()));
+    add("interruptValue_SB", QString::number(ui.interruptValue_SB->value()));
+    add("Duration_SB", QString::number(ui.Duration_SB->value()));
+    add("BrightnessValue_SB", QString::number(ui.BrightnessValue_SB->value()));
+    add("Funkkanal_SB", QString::number(ui.Funkkanal_SB->value()));
+    add("DauerCycles_SB", QString::number(ui.DauerCycles_SB->value()));
+    add("DauerTime_SB", QString::number(ui.DauerTime_SB->value()));
+    add("Huelsenpos_SB", QString::number(ui.Huelsenpos_SB->value(), 'f', 2));
+    add("Speicherbelegung_PB", QString::number(ui.Speicherbelegung_PB->value()));
+    return lines;
+}
+
+WindowState snapshot(KalvorIIControl &controller)
+{
+    return WindowState{controller.receiveAccumulator, controller.reportBlock(),
+                       valueLines(controller.ui),
+                       controller.ui.Messwert_treeWidget->topLevelItemCount()};
+}
+
+void invoke(QObject *object, const char *slot)
+{
+    QMetaObject::invokeMethod(object, slot, Qt::DirectConnection);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: kalvor2-replay FILE\n");
+        return 2;
+    }
+    const QString fileName = QString::fromLocal8Bit(argv[1]);
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "kalvor2-replay: cannot read %s: %s\n", argv[1],
+                     qPrintable(file.errorString()));
+        return 2;
+    }
+    QByteArray capture = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        std::fprintf(stderr, "kalvor2-replay: cannot read %s: %s\n", argv[1],
+                     qPrintable(file.errorString()));
+        return 2;
+    }
+
+    QApplication application(argc, argv);
+    auto driverOwner = std::make_unique<ReplayDriver>(std::move(capture));
+    ReplayDriver *driver = driverOwner.get();
+    setFtdiDriverFactory([&driverOwner] { return std::unique_ptr<FtdiDriver>(std::move(driverOwner)); });
+
+    KalvorIIControl controller;
+    // Time is simulated from here on: the slots are run in the order their
+    // timers would fire, without waiting.
+    controller.clockTimer->stop();
+    controller.receiveTimer->stop();
+
+    // Every byte reaches the link's buffer before the first receive run, in
+    // polls of at most 4096 bytes.
+    while (driver->pending() > 0)
+        invoke(controller.link, "receiveUSBdata");
+
+    for (qint64 ms = 50;; ms += 50) {
+        invoke(&controller, "receiveSerialData");
+        if (ms % 100 != 0)
+            continue;
+        const WindowState before = snapshot(controller);
+        invoke(&controller, "updateUhr");
+        if (controller.link->bytesAvailable() == 0 && driver->pending() == 0
+            && snapshot(controller) == before)
+            break;
+    }
+
+    QByteArray out;
+    for (const QString &line : valueLines(controller.ui))
+        out += line.toUtf8() + '\n';
+    QTreeWidget *tree = controller.ui.Messwert_treeWidget;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        QString line = QStringLiteral("row");
+        for (int column = 0; column < 6; ++column)
+            line += QLatin1Char('\t') + escaped(tree->topLevelItem(i)->text(column));
+        out += line.toUtf8() + '\n';
+    }
+    std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+    setFtdiDriverFactory(nullptr);
+    return 0;
+}
