@@ -5,6 +5,7 @@
 #include "export/measurementexport.h"
 #include "link/ftdi_control.h"
 #include "protocol/configwrite.h"
+#include "protocol/reportdrain.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,9 +19,8 @@
 namespace {
 // One receive run moves at most this much, so that a burst stays bounded.
 constexpr int receiveChunk = 65536;
-// Parser calls per clock tick: bounds the work of one timer event so that a
-// full memory report is worked off over several ticks instead of freezing
-// the window.
+// Parser calls per clock tick: a full memory report is worked off over
+// several ticks instead of freezing the window.
 constexpr int drainLimit = 250;
 // The hidden receive log is never shown; capping it keeps a long session's
 // memory bounded (a full memory read adds about 50,000 lines).
@@ -131,14 +131,18 @@ void KalvorIIControl::wakeDevice()
 
 void KalvorIIControl::updateUhr()
 {
-    ui.dateEdit->setDate(Clock::currentDateTime().date());
-    ui.timeEdit->setTime(Clock::currentDateTime().time());
-    // A call that changed nothing proves that the remaining calls of this
-    // tick would change nothing either: the accumulator stays as it is.
-    for (int call = 0; call < drainLimit && !receiveAccumulator.isEmpty(); ++call) {
-        if (!parseReport(receiveAccumulator))
-            break;
-    }
+    // The editors show whole seconds, and a spin box repaints on every set,
+    // changed or not: setting only what changed spares nine repaints of ten.
+    const QDate today = Clock::currentDateTime().date();
+    if (ui.dateEdit->date() != today)
+        ui.dateEdit->setDate(today);
+    const QTime now = Clock::currentDateTime().time();
+    const QTime shown(now.hour(), now.minute(), now.second());
+    if (ui.timeEdit->time() != shown)
+        ui.timeEdit->setTime(shown);
+    drainReports(
+        receiveAccumulator, [this](QString &accumulator) { return parseReport(accumulator); },
+        drainLimit);
 }
 
 void KalvorIIControl::receiveSerialData()

@@ -8,6 +8,8 @@ ReportBlock::ReportBlock(const QStringList &labels)
     , m_labels(labels)
     , m_knowledge(labels.size())
 {
+    for (const QString &label : labels)
+        m_length.push_back(label.size());
 }
 
 QStringView ReportBlock::head(qsizetype width) const
@@ -71,23 +73,6 @@ void ReportBlock::drop(qsizetype n)
     std::fill(m_knowledge.begin(), m_knowledge.end(), Knowledge{});
 }
 
-qsizetype ReportBlock::searchStart(int label) const
-{
-    return std::max(m_knowledge[label].from, m_start);
-}
-
-bool ReportBlock::knownFound(int label) const
-{
-    const Knowledge &known = m_knowledge[label];
-    return known.found && known.from >= m_start;
-}
-
-bool ReportBlock::knownAbsent(int label) const
-{
-    return !knownFound(label)
-        && searchStart(label) > m_buffer.size() - m_scanner.labelLength(label);
-}
-
 qsizetype ReportBlock::indexOf(int label)
 {
     if (!knownFound(label)) {
@@ -125,7 +110,7 @@ void ReportBlock::scan(int stopLabel)
         if (result[label] >= 0) {
             m_knowledge[label] = Knowledge{result[label], true};
         } else {
-            const qsizetype absentBefore = reached - m_scanner.labelLength(label) + 1;
+            const qsizetype absentBefore = reached - m_length[label] + 1;
             m_knowledge[label] = Knowledge{std::max(minStart[label], absentBefore), false};
         }
     }
@@ -171,8 +156,8 @@ bool ReportBlock::removeAll(int label)
 void ReportBlock::forgetFrom(qsizetype position)
 {
     for (int label = 0; label < int(m_knowledge.size()); ++label) {
-        const qsizetype length = m_scanner.labelLength(label);
-        if (knownFound(label) && m_knowledge[label].from < position)
+        const qsizetype length = m_length[label];
+        if (knownFound(label) && m_knowledge[label].from + length <= position)
             continue;
         const qsizetype stillAbsentBefore = std::max(m_start, position - length + 1);
         m_knowledge[label] = Knowledge{std::min(searchStart(label), stillAbsentBefore), false};

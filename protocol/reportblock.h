@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <algorithm>
 #include <vector>
 
 // The report parser's working text: a string that is appended to at its end,
@@ -67,15 +68,25 @@ private:
         bool found = false;
     };
 
-    qsizetype searchStart(int label) const;
-    bool knownFound(int label) const;
-    bool knownAbsent(int label) const;
+    qsizetype searchStart(int label) const
+    {
+        return std::max(m_knowledge[label].from, m_start);
+    }
+    bool knownFound(int label) const
+    {
+        return m_knowledge[label].found && m_knowledge[label].from >= m_start;
+    }
+    bool knownAbsent(int label) const
+    {
+        return !knownFound(label) && searchStart(label) > m_buffer.size() - m_length[label];
+    }
     void scan(int stopLabel);
     void forgetFrom(qsizetype position);
     void moveToBufferStart();
 
     LabelScanner m_scanner;
     QStringList m_labels;
+    std::vector<qsizetype> m_length;
     std::vector<Knowledge> m_knowledge;
     QString m_buffer;
     qsizetype m_start = 0; // buffer position of the block's first character

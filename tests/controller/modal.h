@@ -1,14 +1,16 @@
 #pragma once
 
 #include <QApplication>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
 
 // Runs `act` on the next modal dialog as soon as it is up (a message box or
-// the save dialog that a slot opens and waits for).
-inline void onNextModal(std::function<void(QWidget *)> act)
+// the save dialog that a slot opens and waits for). A watcher that is still
+// waiting when the test ends must be deleted by the test.
+inline QPointer<QTimer> onNextModal(std::function<void(QWidget *)> act)
 {
     auto *timer = new QTimer;
     timer->setInterval(10);
@@ -20,4 +22,5 @@ inline void onNextModal(std::function<void(QWidget *)> act)
         }
     });
     timer->start();
+    return timer;
 }

@@ -42,10 +42,37 @@ void closePreviews()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// Chooses `path` in the save dialog and accepts it. The dialog takes a
+// chosen path in asynchronously (its folder view loads in the background):
+// accept only once it reports the path as its selection.
+void chooseAndAccept(QFileDialog *dialog, const QString &path)
+{
+    dialog->selectFile(path);
+    auto *settle = new QTimer(dialog);
+    settle->setInterval(10);
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(settle, &QTimer::timeout, dialog, [dialog, path, settle, tries] {
+        dialog->selectFile(path);
+        // After three seconds accept whatever it has: the test then fails on
+        // the file instead of hanging in the dialog.
+        if (dialog->selectedFiles().value(0) == path || ++*tries > 300) {
+            settle->stop();
+            static_cast<QDialog *>(dialog)->accept();
+        }
+    });
+    settle->start();
+}
+
 const QByteArray pointExample = "Kalvor 2 data export\nSerial number:\t123456\nDate:\t2026.12.06\n"
                                 "Time:\t14:05:09\nNumber of measurements:\t1\n\n\n"
                                 "Number\tDate\tTime\tForce [kN]\tSleeve[mm]\tDeviceID\n"
                                 "1\t2012.03.05\t14:07:59\t2.34\t2.25\t4\n";
+
+QByteArray commaExample()
+{
+    QByteArray comma = pointExample;
+    return comma.replace("2026.12.06", "2026,12,06").replace("2.34\t2.25", "2,34\t2,25");
+}
 
 } // namespace
 
@@ -59,6 +86,7 @@ private slots:
     void cancelExportsUnderProposedName();
     void chosenNameAndPreview();
     void twoExportsLeaveTwoPreviews();
+    void longerEarlierFilesAreReplacedExactly();
     void unwritablePointFileWarnsWithoutPreview();
     void unwritableCommaFileWarnsAfterPreview();
 
@@ -101,9 +129,7 @@ void TestExportSlot::cancelExportsUnderProposedName()
     m_f->ui().ExportMesswerte_PB->click();
     QCOMPARE(QFileInfo(proposed).fileName(), QStringLiteral("Kalvor_2026_12_06_14_05_09_dot.txt"));
     QCOMPARE(readBytes(m_dir->filePath("Kalvor_2026_12_06_14_05_09_dot.txt")), pointExample);
-    QByteArray comma = pointExample;
-    comma.replace("2026.12.06", "2026,12,06").replace("2.34\t2.25", "2,34\t2,25");
-    QCOMPARE(readBytes(m_dir->filePath("Kalvor_2026_12_06_14_05_09.txt")), comma);
+    QCOMPARE(readBytes(m_dir->filePath("Kalvor_2026_12_06_14_05_09.txt")), commaExample());
 }
 
 void TestExportSlot::chosenNameAndPreview()
@@ -112,8 +138,7 @@ void TestExportSlot::chosenNameAndPreview()
     onNextModal([&](QWidget *modal) {
         auto *dialog = qobject_cast<QFileDialog *>(modal);
         QVERIFY(dialog);
-        dialog->selectFile(chosen);
-        static_cast<QDialog *>(dialog)->accept();
+        chooseAndAccept(dialog, chosen);
     });
     m_f->ui().ExportMesswerte_PB->click();
     QCOMPARE(readBytes(chosen), pointExample);
@@ -144,18 +169,38 @@ void TestExportSlot::twoExportsLeaveTwoPreviews()
     QVERIFY(first.isNull());
 }
 
+void TestExportSlot::longerEarlierFilesAreReplacedExactly()
+{
+    const QByteArray older(20000, 'x');
+    for (const char *name : {"Kalvor_2026_12_06_14_05_09_dot.txt", "Kalvor_2026_12_06_14_05_09.txt"}) {
+        QFile file(m_dir->filePath(QLatin1String(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(older);
+    }
+    bool warned = false;
+    QPointer<QTimer> warningWatch;
+    onNextModal([&](QWidget *modal) {
+        warningWatch = onNextModal([&](QWidget *box) {
+            // Only a warning could come now; answer it so the test cannot hang.
+            warned = qobject_cast<QMessageBox *>(box) != nullptr;
+            static_cast<QDialog *>(box)->accept();
+        });
+        static_cast<QDialog *>(modal)->reject();
+    });
+    m_f->ui().ExportMesswerte_PB->click();
+    delete warningWatch.data();
+    QCOMPARE(readBytes(m_dir->filePath("Kalvor_2026_12_06_14_05_09_dot.txt")), pointExample);
+    QCOMPARE(readBytes(m_dir->filePath("Kalvor_2026_12_06_14_05_09.txt")), commaExample());
+    QVERIFY(!warned);
+}
+
 void TestExportSlot::unwritablePointFileWarnsWithoutPreview()
 {
-    // As root, permission bits do not stop a write; a path under a regular
-    // file does.
-    QFile blocker(m_dir->filePath("blocker"));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    const QString chosen = m_dir->filePath("blocker/Kalvor_dot.txt");
+    // The proposed name is taken by a folder: the point file cannot be
+    // written (as root, permission bits would not stop it).
+    QVERIFY(QDir(m_dir->path()).mkdir("Kalvor_2026_12_06_14_05_09_dot.txt"));
     QString warning;
     onNextModal([&](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        QVERIFY(dialog);
         onNextModal([&](QWidget *box) {
             auto *message = qobject_cast<QMessageBox *>(box);
             QVERIFY(message);
@@ -163,12 +208,13 @@ void TestExportSlot::unwritablePointFileWarnsWithoutPreview()
             QCOMPARE(message->parentWidget(), m_f->controller->mainWidget);
             message->accept();
         });
-        dialog->selectFile(chosen);
-        static_cast<QDialog *>(dialog)->accept();
+        static_cast<QDialog *>(modal)->reject();
     });
     m_f->ui().ExportMesswerte_PB->click();
-    QVERIFY2(warning.contains(QDir::toNativeSeparators(chosen)), qPrintable(warning));
+    QVERIFY2(warning.contains(QStringLiteral("Kalvor_2026_12_06_14_05_09_dot.txt")), qPrintable(warning));
     QVERIFY(previewWindows().isEmpty());
+    // The comma file is not written either: nothing half done.
+    QVERIFY(!QFile::exists(m_dir->filePath("Kalvor_2026_12_06_14_05_09.txt")));
 }
 
 void TestExportSlot::unwritableCommaFileWarnsAfterPreview()

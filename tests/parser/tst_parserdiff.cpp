@@ -221,6 +221,11 @@ void TestParserDiff::generatedOutput()
     QFETCH(int, maxChunk);
     QFETCH(int, callsPerTick);
 
+    // KALVOR2_DIFF_SCALE=n runs n times as many sessions (a soak run; CTest
+    // keeps the default of one).
+    const int scale = qMax(1, qEnvironmentVariableIntValue("KALVOR2_DIFF_SCALE"));
+    sessions *= scale;
+
     ReportGenerator generator(seed);
     qsizetype calls = 0;
     qsizetype rows = 0;

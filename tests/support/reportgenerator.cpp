@@ -187,9 +187,13 @@ QString ReportGenerator::deviceOutput()
             text += statusReport();
             break;
         case 8:
-            text += junk(bounded(1, 40));
-            if (chance(50))
-                text += separator();
+            if (chance(50)) {
+                text += labelSoup(bounded(5, 60));
+            } else {
+                text += junk(bounded(1, 40));
+                if (chance(50))
+                    text += separator();
+            }
             break;
         default:
             text += allLabels.at(bounded(0, int(allLabels.size()) - 1)) + u' '
@@ -200,6 +204,46 @@ QString ReportGenerator::deviceOutput()
     if (chance(70))
         text = mutated(text, 4);
     return text;
+}
+
+QString ReportGenerator::labelSoup(int pieces)
+{
+    QString text;
+    for (int i = 0; i < pieces; ++i) {
+        switch (bounded(0, 9)) {
+        case 0:
+        case 1:
+            text += allLabels.at(bounded(0, int(allLabels.size()) - 1));
+            break;
+        case 2:
+            text += deletedTexts.at(bounded(0, int(deletedTexts.size()) - 1));
+            break;
+        case 3:
+            text += trapTexts.at(bounded(0, int(trapTexts.size()) - 1));
+            break;
+        case 4: {
+            const QStringList lines = record(bounded(1, 99)).split(u'\n');
+            text += lines.at(bounded(0, int(lines.size()) - 1));
+            break;
+        }
+        case 5:
+            text += QString::number(bounded(0, 9999));
+            break;
+        case 6:
+            text += chance(50) ? QStringLiteral("\n") : QStringLiteral(" ");
+            break;
+        case 7:
+            text += chance(30) ? separator() + u'\n' : junk(bounded(1, 3));
+            break;
+        case 8:
+            text += forceText();
+            break;
+        default:
+            text += record(bounded(1, 99));
+            break;
+        }
+    }
+    return text + u'\n' + separator() + u'\n';
 }
 
 QString ReportGenerator::mutated(const QString &text, int count)

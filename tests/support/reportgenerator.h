@@ -40,6 +40,11 @@ public:
     // them mutated.
     QString deviceOutput();
 
+    // Labels, deleted texts, record lines, values and line ends strung
+    // together at random, now and then closed by a separator: dense text in
+    // which labels overlap, join and hide one another.
+    QString labelSoup(int pieces);
+
     // The text with 1 to `count` random mutations: lines swapped or
     // duplicated, values cut short in front of a separator, separators inserted
     // inside labels and records, texts that the parser's deletions turn into

@@ -2,6 +2,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 void TextReportSink::setText(Text which, const QString &text)
 {
     m_texts.insert(which, text);
@@ -98,6 +100,13 @@ QString TextReportSink::name(Value which)
 
 QString TextReportSink::escaped(const QString &text)
 {
+    const auto plain = [](QChar c) {
+        const char16_t u = c.unicode();
+        return u >= 0x20 && u != u'\\' && u != u'|' && (u < 0x7f || u >= 0xa0);
+    };
+    if (std::all_of(text.cbegin(), text.cend(), plain))
+        return text;
+
     QString result;
     result.reserve(text.size());
     for (QChar c : text) {

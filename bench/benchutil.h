@@ -1,0 +1,30 @@
+#pragma once
+
+#include "controller/kalvoriicontrol.h"
+
+#include <QString>
+
+#include <memory>
+
+class FtdiDriver;
+
+// Prints one figure as "NAME VALUE UNIT".
+void printFigure(const QString &name, double value, const char *unit);
+
+// CPU time of this process in milliseconds (user and system).
+double processCpuMs();
+// Resident memory of this process in KiB.
+qint64 residentKiB();
+
+// A controller whose link talks to the given driver (none: no converter),
+// with its own timers stopped: the benchmark runs the slots itself.
+std::unique_ptr<KalvorIIControl> makeController(std::unique_ptr<FtdiDriver> driver);
+void invokeSlot(QObject *object, const char *slot);
+
+// The worst-layout memory report of `records` records, from the test tree's
+// seeded generator.
+QString worstLayoutReport(int records);
+
+void runParserFigures();
+void runUiFigures();
+void runSystemFigures();

@@ -1,0 +1,149 @@
+// The program as a whole on the simulated device: idle CPU with the link
+// open, the delay from the last byte of a full memory read to its last row,
+// and memory over many reads.
+
+#include "benchutil.h"
+#include "link/ftdi_control.h"
+#include "sim/simulateddevice.h"
+#include "sim/simulateddriver.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+double cpuPercentOver(int ms)
+{
+    const double cpuBefore = processCpuMs();
+    QElapsedTimer wall;
+    wall.start();
+    QTest::qWait(ms);
+    return 100.0 * (processCpuMs() - cpuBefore) / double(wall.elapsed());
+}
+
+void idleCpu()
+{
+    constexpr int measureMs = 10000;
+    double program = 0;
+    {
+        setFtdiDriverFactory([] {
+            return std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate,
+                                                     SimulatedDevice::createDemo());
+        });
+        KalvorIIControl controller;
+        setFtdiDriverFactory(nullptr);
+        QTest::qWait(2000); // the configuration answer arrives and is shown
+        program = cpuPercentOver(measureMs);
+    }
+    double baseline = 0;
+    {
+        // A bare event loop with the program's three timers and nothing to do.
+        QObject context;
+        QTimer poll, receive, clock;
+        for (auto [timer, interval] : {std::pair{&poll, 1}, {&receive, 50}, {&clock, 100}}) {
+            QObject::connect(timer, &QTimer::timeout, &context, [] {});
+            timer->start(interval);
+        }
+        QTest::qWait(500);
+        baseline = cpuPercentOver(measureMs);
+    }
+    printFigure(QStringLiteral("idle_cpu_percent"), program, "%");
+    printFigure(QStringLiteral("idle_baseline_cpu_percent"), baseline, "%");
+    printFigure(QStringLiteral("idle_cpu_ratio"), program / baseline, "x");
+}
+
+// Runs the link's poll every simulated millisecond, the receive run every 50
+// and the clock tick every 100, receive first where both fall due.
+struct SimulatedTime
+{
+    qint64 now = 0;
+    KalvorIIControl *controller = nullptr;
+    void advanceOneMs()
+    {
+        ++now;
+        invokeSlot(controller->link, "receiveUSBdata");
+        if (now % 50 == 0)
+            invokeSlot(controller, "receiveSerialData");
+        if (now % 100 == 0)
+            invokeSlot(controller, "updateUhr");
+    }
+};
+
+void demoLastRow()
+{
+    constexpr int records = 10000;
+    SimulatedTime time;
+    auto device = SimulatedDevice::createWithRecords(records, 50);
+    auto driverOwner = std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate, device);
+    SimulatedDriver *driver = driverOwner.get();
+    driver->setTimeSource([&time] { return time.now; });
+    auto controller = makeController(std::move(driverOwner));
+    time.controller = controller.get();
+    for (int i = 0; i < 2000; ++i)
+        time.advanceOneMs();
+
+    invokeSlot(controller.get(), "ReadSpeicherFromKalvorII");
+    QTreeWidget *tree = controller->ui.Messwert_treeWidget;
+    qint64 lastByteMs = -1;
+    qint64 lastRowMs = -1;
+    int rowsAtLastByte = 0;
+    while (lastRowMs < 0 && time.now < 10 * 60 * 1000) {
+        time.advanceOneMs();
+        if (lastByteMs < 0 && time.now > 2500 && driver->bytesOnTheLine() == 0
+            && !device->hasOutput()) {
+            lastByteMs = time.now;
+            rowsAtLastByte = tree->topLevelItemCount();
+        }
+        if (tree->topLevelItemCount() == records)
+            lastRowMs = time.now;
+    }
+    if (lastRowMs < 0 || lastByteMs < 0)
+        qFatal("the memory read did not complete in simulated time");
+    Q_UNUSED(rowsAtLastByte);
+    printFigure(QStringLiteral("demo_read_ms_10000"), double(lastByteMs - 2000), "ms");
+    printFigure(QStringLiteral("demo_last_row_ms"), double(lastRowMs - lastByteMs), "ms");
+}
+
+// Twenty full memory reads in a row: memory after the 20th against after
+// the 5th.
+void soak()
+{
+    constexpr int records = 10000;
+    SimulatedTime time;
+    auto device = SimulatedDevice::createWithRecords(records, 50);
+    auto driverOwner = std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::Instant, device);
+    driverOwner->setTimeSource([&time] { return time.now; });
+    auto controller = makeController(std::move(driverOwner));
+    time.controller = controller.get();
+    QTreeWidget *tree = controller->ui.Messwert_treeWidget;
+    qint64 afterFifth = 0;
+    qint64 afterTwentieth = 0;
+    for (int read = 1; read <= 20; ++read) {
+        invokeSlot(controller.get(), "ReadSpeicherFromKalvorII");
+        const qint64 start = time.now;
+        while (tree->topLevelItemCount() < records && time.now - start < 120000)
+            time.advanceOneMs();
+        if (tree->topLevelItemCount() != records)
+            qFatal("read %d showed %d rows", read, tree->topLevelItemCount());
+        for (int i = 0; i < 300; ++i)
+            time.advanceOneMs();
+        QCoreApplication::processEvents();
+        if (read == 5)
+            afterFifth = residentKiB();
+        if (read == 20)
+            afterTwentieth = residentKiB();
+    }
+    printFigure(QStringLiteral("soak_rss_growth_percent"),
+                100.0 * double(afterTwentieth - afterFifth) / double(afterFifth), "%");
+}
+
+} // namespace
+
+void runSystemFigures()
+{
+    demoLastRow();
+    soak();
+    idleCpu();
+}

@@ -1,0 +1,158 @@
+// The real controller and form (offscreen): working off a full memory report
+// through its clock ticks, a report streaming in, and the hidden receive log.
+
+#include "benchutil.h"
+#include "fakedriver.h"
+#include "link/ftdi_control.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <algorithm>
+
+namespace {
+
+double tickMs(KalvorIIControl &controller)
+{
+    QElapsedTimer timer;
+    timer.start();
+    invokeSlot(&controller, "updateUhr");
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// Each tick is followed by what the event loop does next in the running
+// program: the window repaints the rows that came in. The floor pays the same
+// repaints for the same rows, so the ratio is what parsing adds on top of
+// showing the rows at all.
+void fullReportThroughTheWindow()
+{
+    constexpr int records = 10000;
+    constexpr int rowsPerTick = 250;
+    auto controller = makeController(nullptr);
+    // The user reads the memory on the "Messwerte" page: the table is shown.
+    controller->ui.tabWidget->setCurrentIndex(1);
+    QTreeWidget *tree = controller->ui.Messwert_treeWidget;
+    QCoreApplication::processEvents();
+    controller->receiveAccumulator = worstLayoutReport(records);
+
+    double total = 0;
+    double worst = 0;
+    int rowsBefore = -1;
+    QString accumulatorBefore;
+    QElapsedTimer timer;
+    // Until a tick leaves rows and accumulator as they were.
+    while (tree->topLevelItemCount() != rowsBefore
+           || controller->receiveAccumulator != accumulatorBefore) {
+        rowsBefore = tree->topLevelItemCount();
+        accumulatorBefore = controller->receiveAccumulator;
+        timer.start();
+        invokeSlot(controller.get(), "updateUhr");
+        QCoreApplication::processEvents();
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        total += ms;
+        worst = std::max(worst, ms);
+    }
+    if (tree->topLevelItemCount() != records)
+        qFatal("window shows %d rows for %d records", tree->topLevelItemCount(), records);
+
+    // The floor: the same rows into the same tree, no parsing at all.
+    QList<QStringList> rows;
+    for (int i = 0; i < records; ++i) {
+        QStringList cells;
+        for (int column = 0; column < 6; ++column)
+            cells << tree->topLevelItem(i)->text(column);
+        rows << cells;
+    }
+    tree->clear();
+    QCoreApplication::processEvents();
+    double floor = 0;
+    for (int first = 0; first < records; first += rowsPerTick) {
+        timer.start();
+        for (int i = first; i < std::min(records, first + rowsPerTick); ++i)
+            new QTreeWidgetItem(tree, rows.at(i));
+        QCoreApplication::processEvents();
+        floor += double(timer.nsecsElapsed()) / 1e6;
+    }
+
+    printFigure(QStringLiteral("ui_total_ms_10000"), total, "ms");
+    printFigure(QStringLiteral("ui_worst_tick_ms_10000"), worst, "ms");
+    printFigure(QStringLiteral("widget_floor_ms_10000"), floor, "ms");
+    printFigure(QStringLiteral("ui_overhead_ratio"), total / floor, "x");
+}
+
+// A report of 10,000 records arriving at the wire rate, no separator yet: a
+// tick near the end must cost about what one near the start does.
+void streamingReport()
+{
+    constexpr int bytesPerTick = 11520 / 10; // 100 ms at 115200 baud, 8N1
+    QString report = worstLayoutReport(10000);
+    report.truncate(report.lastIndexOf(QStringLiteral("=========================")));
+    auto controller = makeController(nullptr);
+
+    const qsizetype ticks = report.size() / bytesPerTick;
+    const qsizetype early = ticks / 100;
+    const qsizetype late = ticks * 99 / 100;
+    constexpr int sampleTicks = 8;
+    double earlyMs = 0;
+    double lateMs = 0;
+    for (qsizetype tick = 0; tick < ticks; ++tick) {
+        controller->receiveAccumulator.append(QStringView(report).mid(tick * bytesPerTick, bytesPerTick));
+        const double ms = tickMs(*controller);
+        if (tick >= early && tick < early + sampleTicks)
+            earlyMs += ms;
+        if (tick >= late && tick < late + sampleTicks)
+            lateMs += ms;
+    }
+    printFigure(QStringLiteral("stream_tick_ratio"), lateMs / earlyMs, "x");
+}
+
+// One full receive run (65,536 characters, the most a run moves) into the
+// hidden log, with 5 MB already received and with an empty log.
+void logReceive()
+{
+    auto fakeOwner = std::make_unique<FakeDriver>();
+    FakeDriver *fake = fakeOwner.get();
+    auto controller = makeController(std::move(fakeOwner));
+    const QString records = worstLayoutReport(1000);
+    const QByteArray chunk = records.left(65536).toLatin1();
+
+    const auto receiveRun = [&](const QByteArray &bytes) {
+        fake->deliver(bytes);
+        while (!fake->incoming.isEmpty())
+            invokeSlot(controller->link, "receiveUSBdata");
+        QElapsedTimer timer;
+        timer.start();
+        invokeSlot(controller.get(), "receiveSerialData");
+        return double(timer.nsecsElapsed()) / 1e6;
+    };
+    const auto averageRun = [&] {
+        double sum = 0;
+        constexpr int runs = 10;
+        for (int i = 0; i < runs; ++i) {
+            sum += receiveRun(chunk);
+            controller->receiveAccumulator.clear();
+        }
+        return sum / runs;
+    };
+
+    const double empty = averageRun();
+    const QByteArray bulk = records.toLatin1();
+    qsizetype received = 0;
+    while (received < 5 * 1024 * 1024) {
+        for (qsizetype at = 0; at < bulk.size(); at += 65536)
+            receiveRun(bulk.mid(at, 65536));
+        received += bulk.size();
+        controller->receiveAccumulator.clear();
+    }
+    const double loaded = averageRun();
+    printFigure(QStringLiteral("log_receive_ratio"), loaded / empty, "x");
+}
+
+} // namespace
+
+void runUiFigures()
+{
+    fullReportThroughTheWindow();
+    streamingReport();
+    logReceive();
+}

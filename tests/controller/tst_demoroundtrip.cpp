@@ -1,0 +1,162 @@
+// The program against the simulated device: what the device holds is what
+// the window shows, and what the window writes the device keeps.
+
+#include "controller/clock.h"
+#include "controller/kalvoriicontrol.h"
+#include "link/ftdi_control.h"
+#include "sim/devicereports.h"
+#include "sim/simulateddevice.h"
+#include "sim/simulateddriver.h"
+
+#include <QTest>
+
+namespace {
+
+struct Demo
+{
+    std::shared_ptr<SimulatedDevice> device;
+    SimulatedDriver *driver = nullptr;
+    std::unique_ptr<KalvorIIControl> controller;
+
+    explicit Demo(std::shared_ptr<SimulatedDevice> simulated)
+        : device(std::move(simulated))
+    {
+        setFtdiDriverFactory([this] {
+            auto made = std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::Instant, device);
+            driver = made.get();
+            return made;
+        });
+        controller = std::make_unique<KalvorIIControl>();
+        setFtdiDriverFactory(nullptr);
+    }
+    Ui::KalvorIIControl &ui() { return controller->ui; }
+};
+
+// The row the window must show for a stored measurement on the 50 kN range,
+// computed from the device's own record, not from the parser.
+QStringList expectedRow(int number, const SimulatedMeasurement &m)
+{
+    return {QString::number(number),
+            m.time.toString(QStringLiteral("yyyy:MM:dd")),
+            m.time.toString(QStringLiteral("hh:mm:ss")),
+            QString::number(DeviceReports::wireForce(m.force), 'f', 2),
+            QString::number(m.positionRaw * 5.0 / 100.0, 'g', 6),
+            QString::number(m.deviceId)};
+}
+
+QStringList rowAt(QTreeWidget *tree, int i)
+{
+    QStringList cells;
+    for (int column = 0; column < 6; ++column)
+        cells << tree->topLevelItem(i)->text(column);
+    return cells;
+}
+
+} // namespace
+
+class TestDemoRoundTrip : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void configurationShowsEveryField();
+    void memory_data();
+    void memory();
+    void settingsWrittenComeBack();
+};
+
+void TestDemoRoundTrip::configurationShowsEveryField()
+{
+    Demo demo(SimulatedDevice::createDemo());
+    Ui::KalvorIIControl &ui = demo.ui();
+    const DeviceIdentity &identity = demo.device->identity();
+    const DeviceSettings &settings = demo.device->settings();
+    QCOMPARE(ui.FTDI_connection_LB->text(), QStringLiteral("1 Kalvor 2 found and 1 connected"));
+    QTRY_COMPARE(ui.SerialNumber_lb->text(), identity.serialNumber);
+    QTRY_COMPARE(ui.CheckDatum_lb->text(), identity.checkDate);
+    QCOMPARE(ui.FirmwareVersionsNumber_lb->text(),
+             QStringLiteral("V %1.%2").arg(identity.firmwareVersion / 100).arg(identity.firmwareVersion % 100));
+    QCOMPARE(ui.interruptValue_SB->value(), settings.wakeThreshold);
+    QCOMPARE(ui.geraeteID_SB->value(), settings.deviceId);
+    QCOMPARE(ui.BrightnessValue_SB->value(), settings.brightness);
+    QCOMPARE(ui.Funkkanal_SB->value(), settings.radioChannel);
+    QCOMPARE(ui.DauerTime_SB->value(), settings.cycleTime);
+    QCOMPARE(ui.DauerCycles_SB->value(), settings.cycles);
+    QCOMPARE(ui.Duration_SB->value(), settings.duration);
+    QCOMPARE(demo.controller->measuringRange, identity.measuringRange);
+    QCOMPARE(ui.Huelsenpos_SB->value(), identity.sleevePositionRaw * 5.0 / 100.0);
+}
+
+void TestDemoRoundTrip::memory_data()
+{
+    QTest::addColumn<int>("records");
+    QTest::newRow("demo data set") << -1;
+    QTest::newRow("empty memory") << 0;
+    QTest::newRow("600 records") << 600;
+}
+
+void TestDemoRoundTrip::memory()
+{
+    QFETCH(int, records);
+    Demo demo(records < 0 ? SimulatedDevice::createDemo()
+                          : SimulatedDevice::createWithRecords(records, 50));
+    Ui::KalvorIIControl &ui = demo.ui();
+    QTRY_COMPARE(demo.controller->measuringRange, 50);
+    const QList<SimulatedMeasurement> stored = demo.device->memory();
+    ui.Speicherbelegung_PB->setValue(99);
+
+    ui.ReadSpeicher_PB->click();
+    QTRY_COMPARE(ui.Speicherbelegung_PB->value(),
+                 DeviceReports::fillPercent(int(stored.size()), SimulatedDevice::memoryCapacity));
+    QTRY_COMPARE(ui.Messwert_treeWidget->topLevelItemCount(), int(stored.size()));
+    QTest::qWait(300); // nothing more arrives
+    QCOMPARE(ui.Messwert_treeWidget->topLevelItemCount(), int(stored.size()));
+    for (int i = 0; i < stored.size(); ++i)
+        QCOMPARE(rowAt(ui.Messwert_treeWidget, i), expectedRow(i + 1, stored.at(i)));
+}
+
+void TestDemoRoundTrip::settingsWrittenComeBack()
+{
+    Demo demo(SimulatedDevice::createDemo());
+    Ui::KalvorIIControl &ui = demo.ui();
+    QTRY_COMPARE(ui.SerialNumber_lb->text(), demo.device->identity().serialNumber);
+
+    ui.interruptValue_SB->setValue(77);
+    ui.geraeteID_SB->setValue(31);
+    ui.BrightnessValue_SB->setValue(5);
+    ui.Funkkanal_SB->setValue(200);
+    ui.DauerTime_SB->setValue(2048);
+    ui.DauerCycles_SB->setValue(4096);
+    ui.Duration_SB->setValue(255);
+    const QDateTime instant(QDate(2026, 12, 6), QTime(2, 12, 38));
+    Clock::setFixed(instant);
+    ui.WriteConfig_PB->click();
+    Clock::setFixed(QDateTime());
+
+    const DeviceSettings &kept = demo.device->settings();
+    QCOMPARE(kept.wakeThreshold, 77);
+    QCOMPARE(kept.deviceId, 31);
+    QCOMPARE(kept.brightness, 5);
+    QCOMPARE(kept.radioChannel, 200);
+    QCOMPARE(kept.cycleTime, 2048);
+    QCOMPARE(kept.cycles, 4096);
+    QCOMPARE(kept.duration, 255);
+    // The device clock was set to the PC's and runs on from there.
+    const QDateTime deviceClock = demo.device->clock(demo.driver->now());
+    const qint64 drift = qAbs(deviceClock.secsTo(QDateTime(instant.date(), instant.time(), Qt::UTC)));
+    QVERIFY2(drift <= 5, qPrintable(QString::number(drift)));
+
+    // Back to other values in the window, then read: the device's come back.
+    ui.SetDefault_PB->click();
+    ui.ReadConfig_PB->click();
+    QTRY_COMPARE(ui.interruptValue_SB->value(), 77);
+    QTRY_COMPARE(ui.DauerCycles_SB->value(), 4096);
+    QCOMPARE(ui.geraeteID_SB->value(), 31);
+    QCOMPARE(ui.BrightnessValue_SB->value(), 5);
+    QCOMPARE(ui.Funkkanal_SB->value(), 200);
+    QCOMPARE(ui.DauerTime_SB->value(), 2048);
+    QCOMPARE(ui.Duration_SB->value(), 255);
+}
+
+QTEST_MAIN(TestDemoRoundTrip)
+#include "tst_demoroundtrip.moc"
