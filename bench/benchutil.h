@@ -11,11 +11,6 @@ class FtdiDriver;
 // Prints one figure as "NAME VALUE UNIT".
 void printFigure(const QString &name, double value, const char *unit);
 
-// CPU time of this process in milliseconds (user and system).
-double processCpuMs();
-// Resident memory of this process in KiB.
-qint64 residentKiB();
-
 // A controller whose link talks to the given driver (none: no converter),
 // with its own timers stopped: the benchmark runs the slots itself.
 std::unique_ptr<KalvorIIControl> makeController(std::unique_ptr<FtdiDriver> driver);

@@ -4,6 +4,7 @@
 
 #include "benchutil.h"
 #include "link/ftdi_control.h"
+#include "processusage.h"
 #include "sim/simulateddevice.h"
 #include "sim/simulateddriver.h"
 
@@ -13,15 +14,6 @@
 #include <QTimer>
 
 namespace {
-
-double cpuPercentOver(int ms)
-{
-    const double cpuBefore = processCpuMs();
-    QElapsedTimer wall;
-    wall.start();
-    QTest::qWait(ms);
-    return 100.0 * (processCpuMs() - cpuBefore) / double(wall.elapsed());
-}
 
 void idleCpu()
 {
@@ -35,7 +27,7 @@ void idleCpu()
         KalvorIIControl controller;
         setFtdiDriverFactory(nullptr);
         QTest::qWait(2000); // the configuration answer arrives and is shown
-        program = cpuPercentOver(measureMs);
+        program = ProcessUsage::cpuPercentWhileRunning(measureMs);
     }
     double baseline = 0;
     {
@@ -47,7 +39,7 @@ void idleCpu()
             timer->start(interval);
         }
         QTest::qWait(500);
-        baseline = cpuPercentOver(measureMs);
+        baseline = ProcessUsage::cpuPercentWhileRunning(measureMs);
     }
     printFigure(QStringLiteral("idle_cpu_percent"), program, "%");
     printFigure(QStringLiteral("idle_baseline_cpu_percent"), baseline, "%");
@@ -131,9 +123,9 @@ void soak()
             time.advanceOneMs();
         QCoreApplication::processEvents();
         if (read == 5)
-            afterFifth = residentKiB();
+            afterFifth = ProcessUsage::residentKiB();
         if (read == 20)
-            afterTwentieth = residentKiB();
+            afterTwentieth = ProcessUsage::residentKiB();
     }
     printFigure(QStringLiteral("soak_rss_growth_percent"),
                 100.0 * double(afterTwentieth - afterFifth) / double(afterFifth), "%");

@@ -2,11 +2,11 @@
 // working, stays responsive and keeps what it has already shown.
 
 #include "controllerfixture.h"
+#include "processusage.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 
-#include <ctime>
 
 namespace {
 
@@ -17,24 +17,6 @@ QByteArray record(int number)
         .arg(number)
         .arg(10 + number % 20)
         .toLatin1();
-}
-
-double processCpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1000.0 + double(ts.tv_nsec) / 1e6;
-}
-
-// Runs the event loop for `ms` and returns the CPU time it took, in percent
-// of one core.
-double cpuPercentWhileRunning(int ms)
-{
-    const double before = processCpuMs();
-    QElapsedTimer wall;
-    wall.start();
-    QTest::qWait(ms);
-    return 100.0 * (processCpuMs() - before) / double(wall.elapsed());
 }
 
 // The tick that takes longest while the controller works off what it has.
@@ -79,7 +61,7 @@ void TestFaults::unplugDuringMemoryReadKeepsRows()
 
     f.fake->unplugged = true; // every driver call fails from now on
     f.fake->deliver(memory.mid(memory.size() / 2));
-    const double cpu = cpuPercentWhileRunning(1000);
+    const double cpu = ProcessUsage::cpuPercentWhileRunning(1000);
     QCOMPARE(f.ui().Messwert_treeWidget->topLevelItemCount(), rows);
     QCOMPARE(f.ui().Messwert_treeWidget->topLevelItem(rows - 1)->text(0), QString::number(rows));
     // The 1 ms poll goes on failing quietly; it must not turn into a busy loop.
