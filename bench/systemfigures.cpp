@@ -13,34 +13,59 @@
 #include <QTest>
 #include <QTimer>
 
+#include <array>
+
 namespace {
 
 void idleCpu()
 {
-    constexpr int measureMs = 10000;
+    // The program and the bare loop take turns in slices of two seconds, so
+    // that a slow moment of the machine weighs on both alike; each adds up to
+    // ten seconds.
+    constexpr int slices = 5;
+    constexpr int sliceMs = 2000;
+    setFtdiDriverFactory([] {
+        return std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate,
+                                                 SimulatedDevice::createDemo());
+    });
+    KalvorIIControl controller;
+    setFtdiDriverFactory(nullptr);
+    QTest::qWait(2000); // the configuration answer arrives and is shown
+    const std::array programTimers{controller.link->pollingTimer(), controller.receiveTimer,
+                                   controller.clockTimer};
+
+    // A bare event loop with the program's three timers and nothing to do.
+    QObject context;
+    QTimer poll, receive, clock;
+    const std::array baselineTimers{&poll, &receive, &clock};
+    for (QTimer *timer : baselineTimers)
+        QObject::connect(timer, &QTimer::timeout, &context, [] {});
+    const auto run = [](const auto &timers, const std::array<int, 3> &intervals) {
+        for (std::size_t i = 0; i < timers.size(); ++i)
+            timers[i]->start(intervals[i]);
+    };
+    const auto stop = [](const auto &timers) {
+        for (QTimer *timer : timers)
+            timer->stop();
+    };
+    const std::array intervals{programTimers[0]->interval(), programTimers[1]->interval(),
+                               programTimers[2]->interval()};
+
     double program = 0;
-    {
-        setFtdiDriverFactory([] {
-            return std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate,
-                                                     SimulatedDevice::createDemo());
-        });
-        KalvorIIControl controller;
-        setFtdiDriverFactory(nullptr);
-        QTest::qWait(2000); // the configuration answer arrives and is shown
-        program = ProcessUsage::cpuPercentWhileRunning(measureMs);
-    }
     double baseline = 0;
-    {
-        // A bare event loop with the program's three timers and nothing to do.
-        QObject context;
-        QTimer poll, receive, clock;
-        for (auto [timer, interval] : {std::pair{&poll, 1}, {&receive, 50}, {&clock, 100}}) {
-            QObject::connect(timer, &QTimer::timeout, &context, [] {});
-            timer->start(interval);
-        }
-        QTest::qWait(500);
-        baseline = ProcessUsage::cpuPercentWhileRunning(measureMs);
+    for (int i = 0; i < slices; ++i) {
+        stop(baselineTimers);
+        run(programTimers, intervals);
+        QTest::qWait(200); // settle after the switch
+        program += ProcessUsage::cpuPercentWhileRunning(sliceMs) / slices;
+
+        stop(programTimers);
+        run(baselineTimers, {1, 50, 100});
+        QTest::qWait(200);
+        baseline += ProcessUsage::cpuPercentWhileRunning(sliceMs) / slices;
     }
+    stop(baselineTimers);
+    run(programTimers, intervals);
     printFigure(QStringLiteral("idle_cpu_percent"), program, "%");
     printFigure(QStringLiteral("idle_baseline_cpu_percent"), baseline, "%");
     printFigure(QStringLiteral("idle_cpu_ratio"), program / baseline, "x");

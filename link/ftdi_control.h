@@ -33,6 +33,8 @@ public:
     int takeBytes(char *buffer, int count);
     int sendText(const QString &text);
     bool closeDevice();
+    // The millisecond poll, for tools that pause the program's timers.
+    QTimer *pollingTimer() const { return pollTimer; }
 
 private slots:
     void receiveUSBdata();
