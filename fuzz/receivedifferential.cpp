@@ -13,7 +13,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -34,21 +33,7 @@ QString excerpt(const QString &text)
         .arg(text.size());
 }
 
-bool sameFloat(float a, float b)
-{
-    // Bitwise, so that a NaN read from the device equals itself.
-    return std::memcmp(&a, &b, sizeof(float)) == 0;
-}
-
 } // namespace
-
-bool ReceiveDifferential::Snapshot::operator==(const Snapshot &other) const
-{
-    return accumulator == other.accumulator && block == other.block
-        && deliveries == other.deliveries && measuringRange == other.measuringRange
-        && measurementNumber == other.measurementNumber
-        && sameFloat(sleevePositionRaw, other.sleevePositionRaw);
-}
 
 ReceiveDifferential::ReceiveDifferential(KalvorIIControl *shared)
 {
@@ -275,7 +260,7 @@ bool ReceiveDifferential::tick(int calls, bool realClockTick)
 
 bool ReceiveDifferential::step(bool withController)
 {
-    const Snapshot before = referenceSnapshot();
+    const ParserSnapshot before = referenceSnapshot();
     const qsizetype logSize = m_reference.sink.log().size();
     bool controllerResult = false;
     if (withController)
@@ -428,11 +413,9 @@ void ReceiveDifferential::compareForm(const char *where)
                  .arg(*fill));
 }
 
-ReceiveDifferential::Snapshot ReceiveDifferential::referenceSnapshot() const
+ParserSnapshot ReceiveDifferential::referenceSnapshot() const
 {
-    return {m_reference.accumulator,       m_reference.parser.block(),
-            m_reference.sink.log().size(), m_reference.measuringRange,
-            m_reference.measurementNumber, m_reference.sleevePositionRaw};
+    return snapshot(m_reference);
 }
 
 void ReceiveDifferential::fail(const char *where, const QString &what) const

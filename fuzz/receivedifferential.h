@@ -3,6 +3,7 @@
 #include "controller/formreportsink.h"
 #include "fakedriver.h"
 #include "fuzzplan.h"
+#include "parserside.h"
 #include "protocol/reportparser.h"
 #include "referencereportparser.h"
 #include "textreportsink.h"
@@ -46,33 +47,6 @@ public:
     void run(const FuzzPlan &plan);
 
 private:
-    template <class Parser>
-    struct Side
-    {
-        Parser parser;
-        TextReportSink sink;
-        QString accumulator;
-        int measuringRange = -1;
-        int measurementNumber = 1;
-        float sleevePositionRaw = 0;
-
-        bool call()
-        {
-            ParserState state{measuringRange, measurementNumber, sleevePositionRaw};
-            return parser.parseReport(accumulator, state, sink);
-        }
-    };
-
-    struct Snapshot
-    {
-        QString accumulator;
-        QString block;
-        qsizetype deliveries = 0;
-        int measuringRange = 0;
-        int measurementNumber = 0;
-        float sleevePositionRaw = 0;
-        bool operator==(const Snapshot &other) const;
-    };
 
     void startOwnController();
     void startOnShared(KalvorIIControl *shared);
@@ -89,7 +63,7 @@ private:
     void compareSides(const char *where, qsizetype logSize);
     void compareController(const char *where);
     void compareForm(const char *where);
-    Snapshot referenceSnapshot() const;
+    ParserSnapshot referenceSnapshot() const;
     [[noreturn]] void fail(const char *where, const QString &what) const;
 
     FakeDriverInstaller m_installer;
@@ -106,8 +80,8 @@ private:
     QString m_linkText;
     qsizetype m_taken = 0;
 
-    Side<ReportParser> m_product;
-    Side<ReferenceReportParser> m_reference;
+    ParserSide<ReportParser> m_product;
+    ParserSide<ReferenceReportParser> m_reference;
     qsizetype m_rowsCompared = 0;
     qsizetype m_calls = 0;
 };

@@ -5,6 +5,7 @@
 // accumulator and on the controller's variables; and a call that says it
 // changed nothing must really have changed nothing.
 
+#include "parserside.h"
 #include "protocol/reportparser.h"
 #include "referencereportparser.h"
 #include "reportgenerator.h"
@@ -12,52 +13,8 @@
 
 #include <QTest>
 
-#include <cstring>
 
 namespace {
-
-template <class Parser>
-struct Side
-{
-    Parser parser;
-    TextReportSink sink;
-    QString accumulator;
-    int measuringRange = -1;
-    int measurementNumber = 1;
-    float sleevePositionRaw = 0;
-
-    bool call()
-    {
-        ParserState state{measuringRange, measurementNumber, sleevePositionRaw};
-        return parser.parseReport(accumulator, state, sink);
-    }
-};
-
-struct Snapshot
-{
-    QString accumulator;
-    QString block;
-    qsizetype deliveries;
-    int measuringRange;
-    int measurementNumber;
-    float sleevePositionRaw;
-
-    bool operator==(const Snapshot &other) const
-    {
-        return accumulator == other.accumulator && block == other.block
-            && deliveries == other.deliveries && measuringRange == other.measuringRange
-            && measurementNumber == other.measurementNumber
-            // Bitwise, so that a NaN read from the device compares equal to itself.
-            && std::memcmp(&sleevePositionRaw, &other.sleevePositionRaw, sizeof(float)) == 0;
-    }
-};
-
-template <class Parser>
-Snapshot snapshot(const Side<Parser> &side)
-{
-    return {side.accumulator, side.parser.block(), side.sink.log().size(), side.measuringRange,
-            side.measurementNumber, side.sleevePositionRaw};
-}
 
 QString excerpt(const QString &text)
 {
@@ -135,11 +92,11 @@ private:
 
     QString step()
     {
-        const Snapshot before = snapshot(m_reference);
+        const ParserSnapshot before = snapshot(m_reference);
         const qsizetype logSize = m_reference.sink.log().size();
         const bool productResult = m_product.call();
         const bool referenceResult = m_reference.call();
-        const Snapshot after = snapshot(m_reference);
+        const ParserSnapshot after = snapshot(m_reference);
         ++m_calls;
         m_lastResult = productResult;
 
@@ -171,15 +128,14 @@ private:
                       .arg(excerpt(m_product.accumulator), excerpt(m_reference.accumulator));
         if (m_product.measuringRange != m_reference.measuringRange
             || m_product.measurementNumber != m_reference.measurementNumber
-            || std::memcmp(&m_product.sleevePositionRaw, &m_reference.sleevePositionRaw,
-                           sizeof(float)) != 0)
+            || !sameFloat(m_product.sleevePositionRaw, m_reference.sleevePositionRaw))
             return where + QStringLiteral("state differs");
         return QString();
     }
 
     ReportGenerator &m_generator;
-    Side<ReportParser> m_product;
-    Side<ReferenceReportParser> m_reference;
+    ParserSide<ReportParser> m_product;
+    ParserSide<ReferenceReportParser> m_reference;
     qsizetype m_calls = 0;
     bool m_lastResult = true;
 };
