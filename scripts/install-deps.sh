@@ -11,7 +11,7 @@ packages=(
 # Extras for the full check: the sanitizer build and the fuzzer (clang),
 # a real X server for screenshots.
 if [ "${1:-}" = "--all" ]; then
-    packages+=(clang libclang-rt-14-dev xvfb xauth x11-apps imagemagick)
+    packages+=(clang libclang-rt-14-dev xvfb xauth x11-apps xdotool imagemagick)
 fi
 
 missing=()

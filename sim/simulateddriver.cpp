@@ -42,7 +42,7 @@ FT_STATUS SimulatedDriver::createDeviceInfoList(quint32 *count)
 {
     if (!count)
         return FT_INVALID_PARAMETER;
-    *count = 1;
+    *count = m_unplugged ? 0 : 1;
     return FT_OK;
 }
 
@@ -50,7 +50,7 @@ FT_STATUS SimulatedDriver::open(int index, FT_HANDLE *handle)
 {
     if (!handle)
         return FT_INVALID_PARAMETER;
-    if (index != 0)
+    if (index != 0 || m_unplugged)
         return FT_DEVICE_NOT_FOUND;
     if (m_open)
         return FT_DEVICE_NOT_OPENED; // the one converter is in use already
@@ -62,8 +62,8 @@ FT_STATUS SimulatedDriver::open(int index, FT_HANDLE *handle)
 
 FT_STATUS SimulatedDriver::setBaudRate(FT_HANDLE handle, quint32 baudRate)
 {
-    if (!isOurHandle(handle))
-        return FT_INVALID_HANDLE;
+    if (const FT_STATUS status = checkHandle(handle); status != FT_OK)
+        return status;
     if (baudRate == 0)
         return FT_INVALID_PARAMETER;
     m_baudRate = baudRate;
@@ -73,8 +73,8 @@ FT_STATUS SimulatedDriver::setBaudRate(FT_HANDLE handle, quint32 baudRate)
 FT_STATUS SimulatedDriver::setDataCharacteristics(FT_HANDLE handle, quint8 wordLength,
                                                   quint8 stopBits, quint8 parity)
 {
-    if (!isOurHandle(handle))
-        return FT_INVALID_HANDLE;
+    if (const FT_STATUS status = checkHandle(handle); status != FT_OK)
+        return status;
     if ((wordLength != 7 && wordLength != 8) || (stopBits != 0 && stopBits != 2) || parity > 4)
         return FT_INVALID_PARAMETER;
     m_wordLength = wordLength;
@@ -86,8 +86,8 @@ FT_STATUS SimulatedDriver::setDataCharacteristics(FT_HANDLE handle, quint8 wordL
 FT_STATUS SimulatedDriver::getStatus(FT_HANDLE handle, quint32 *rxQueued, quint32 *txQueued,
                                      quint32 *eventStatus)
 {
-    if (!isOurHandle(handle))
-        return FT_INVALID_HANDLE;
+    if (const FT_STATUS status = checkHandle(handle); status != FT_OK)
+        return status;
     if (!rxQueued || !txQueued || !eventStatus)
         return FT_INVALID_PARAMETER;
     update();
@@ -99,8 +99,8 @@ FT_STATUS SimulatedDriver::getStatus(FT_HANDLE handle, quint32 *rxQueued, quint3
 
 FT_STATUS SimulatedDriver::read(FT_HANDLE handle, void *buffer, quint32 toRead, quint32 *got)
 {
-    if (!isOurHandle(handle))
-        return FT_INVALID_HANDLE;
+    if (const FT_STATUS status = checkHandle(handle); status != FT_OK)
+        return status;
     if (!got || (!buffer && toRead > 0))
         return FT_INVALID_PARAMETER;
     update();
@@ -124,8 +124,8 @@ FT_STATUS SimulatedDriver::write(FT_HANDLE handle, const void *buffer, quint32 t
 {
     if (written)
         *written = 0;
-    if (!isOurHandle(handle))
-        return FT_INVALID_HANDLE;
+    if (const FT_STATUS status = checkHandle(handle); status != FT_OK)
+        return status;
     if (!written || (!buffer && toWrite > 0))
         return FT_INVALID_PARAMETER;
     update();
@@ -136,16 +136,18 @@ FT_STATUS SimulatedDriver::write(FT_HANDLE handle, const void *buffer, quint32 t
 
 FT_STATUS SimulatedDriver::close(FT_HANDLE handle)
 {
-    if (!isOurHandle(handle))
-        return FT_INVALID_HANDLE;
+    if (const FT_STATUS status = checkHandle(handle); status != FT_OK)
+        return status;
     m_open = false;
     dropOutput();
     return FT_OK;
 }
 
-bool SimulatedDriver::isOurHandle(FT_HANDLE handle) const
+FT_STATUS SimulatedDriver::checkHandle(FT_HANDLE handle) const
 {
-    return m_open && handle == this;
+    if (!m_open || handle != this)
+        return FT_INVALID_HANDLE;
+    return m_unplugged ? FT_IO_ERROR : FT_OK;
 }
 
 void SimulatedDriver::update()

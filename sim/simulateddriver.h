@@ -39,6 +39,9 @@ public:
     qint64 now() const;
 
     bool isOpen() const { return m_open; }
+    // Pulls the converter out: the list is empty and every call on the open
+    // handle fails with an I/O error from now on, as after a real unplug.
+    void unplug() { m_unplugged = true; }
     quint32 baudRate() const { return m_baudRate; }
     // Bytes the device has sent that have not yet reached the receive queue.
     qint64 bytesOnTheLine() const { return m_output.size() - m_arrived; }
@@ -56,7 +59,8 @@ public:
     FT_STATUS close(FT_HANDLE handle) override;
 
 private:
-    bool isOurHandle(FT_HANDLE handle) const;
+    // FT_OK for the open converter's handle, otherwise the call's failure.
+    FT_STATUS checkHandle(FT_HANDLE handle) const;
     // Brings device and line up to the current time.
     void update();
     void moveArrivedBytes(qint64 untilMs);
@@ -69,6 +73,7 @@ private:
     qint64 m_lastNow = 0;
 
     bool m_open = false;
+    bool m_unplugged = false;
     quint32 m_baudRate = 115200;
     quint8 m_wordLength = FT_BITS_8;
     quint8 m_stopBits = FT_STOP_BITS_1;

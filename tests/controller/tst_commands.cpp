@@ -58,6 +58,8 @@ void TestCommands::readMemoryClearsTableAndRestartsNumbering()
     };
     f.ui().ReadSpeicher_PB->click();
     QCOMPARE(f.fake->writes(), QList<QByteArray>({wake, QByteArray("2324")}));
+    const auto writes = f.fake->callsOf(QStringLiteral("write"));
+    QVERIFY(writes.at(1).atMs - writes.at(0).atMs >= 100); // the device wakes first
     QCOMPARE(rowsWhenCommandWritten, 0);
     QCOMPARE(tree->topLevelItemCount(), 0);
     QCOMPARE(f.controller->measurementNumber, 1);
@@ -130,6 +132,8 @@ void TestCommands::clearConfirmedSendsAndZeroesFillBar()
     });
     f.ui().ClearSpeicher_PB->click();
     QCOMPARE(f.fake->writes(), QList<QByteArray>({wake, QByteArray("\x32\x32\x31")}));
+    const auto writes = f.fake->callsOf(QStringLiteral("write"));
+    QVERIFY(writes.at(1).atMs - writes.at(0).atMs >= 100); // the device wakes first
     QCOMPARE(f.ui().Speicherbelegung_PB->value(), 0);
     QCOMPARE(f.ui().Messwert_treeWidget->topLevelItemCount(), 1); // the table keeps its rows
 }

@@ -2,6 +2,7 @@
 
 #include "controller/clock.h"
 #include "controllerfixture.h"
+#include "protocol/reportdrain.h"
 
 #include <QDateEdit>
 #include <QTimeEdit>
@@ -30,6 +31,7 @@ private slots:
     void windowAndHiddenWidgets();
     void configurationRequestFollowsOpeningText();
     void columnWidthsArePrimedWithEmptyTable();
+    void drainCallsOnlyWhileTextWaits();
     void receiveRemovesCarriageReturns();
     void receiveMovesAtMost65536PerRun();
     void receiveKeepsHighBytes();
@@ -131,12 +133,51 @@ void TestController::columnWidthsArePrimedWithEmptyTable()
     ControllerFixture f;
     QTreeWidget *tree = f.ui().Messwert_treeWidget;
     QCOMPARE(tree->topLevelItemCount(), 0);
-    const QFontMetrics metrics(tree->font());
-    const QStringList samples = {"10000", "06:12:2026", "14:05:09", "13.7"};
-    for (int column = 0; column < samples.size(); ++column) {
-        QVERIFY2(tree->columnWidth(column) >= metrics.horizontalAdvance(samples.at(column)),
-                 qPrintable(QStringLiteral("column %1 too narrow").arg(column)));
+    QList<int> primed;
+    for (int column = 0; column < 6; ++column)
+        primed << tree->columnWidth(column);
+
+    // The widths are those of a row holding the widest values the first
+    // four columns take, not the view's defaults.
+    const QDateTime now = QDateTime::currentDateTime();
+    auto *widest = new QTreeWidgetItem(
+        tree, QStringList{"10000", now.toString("dd:MM:yyyy"), now.toString("hh:mm:ss"), "13.7"});
+    QList<int> fitted;
+    for (int column = 0; column < 6; ++column) {
+        tree->resizeColumnToContents(column);
+        fitted << tree->columnWidth(column);
     }
+    delete widest;
+    QCOMPARE(primed, fitted);
+    const QFontMetrics metrics(tree->font());
+    QVERIFY(primed.at(1) >= metrics.horizontalAdvance(now.toString("dd:MM:yyyy")));
+}
+
+// The clock tick calls the parser only while text waits, and stops at the
+// call that empties the accumulator.
+void TestController::drainCallsOnlyWhileTextWaits()
+{
+    int calls = 0;
+    QString accumulator;
+    const auto emptying = [&calls](QString &text) {
+        ++calls;
+        text.clear();
+        return true;
+    };
+    QVERIFY(!drainReports(accumulator, emptying));
+    QCOMPARE(calls, 0);
+    accumulator = QStringLiteral("Serial number : 1\n");
+    QVERIFY(drainReports(accumulator, emptying));
+    QCOMPARE(calls, 1);
+
+    // A call that changes nothing ends the tick; one that does goes on.
+    calls = 0;
+    accumulator = QStringLiteral("x");
+    QVERIFY(!drainReports(accumulator, [&calls](QString &) { return ++calls, false; }));
+    QCOMPARE(calls, 1);
+    calls = 0;
+    QVERIFY(drainReports(accumulator, [&calls](QString &) { return ++calls, true; }, 7));
+    QCOMPARE(calls, 7);
 }
 
 void TestController::receiveRemovesCarriageReturns()

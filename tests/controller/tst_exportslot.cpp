@@ -3,6 +3,7 @@
 
 #include "controller/clock.h"
 #include "controllerfixture.h"
+#include "filesizelimit.h"
 #include "modal.h"
 
 #include <QDialog>
@@ -53,9 +54,9 @@ void chooseAndAccept(QFileDialog *dialog, const QString &path)
     auto tries = std::make_shared<int>(0);
     QObject::connect(settle, &QTimer::timeout, dialog, [dialog, path, settle, tries] {
         dialog->selectFile(path);
-        // After three seconds accept whatever it has: the test then fails on
+        // After ten seconds accept whatever it has: the test then fails on
         // the file instead of hanging in the dialog.
-        if (dialog->selectedFiles().value(0) == path || ++*tries > 300) {
+        if (dialog->selectedFiles().value(0) == path || ++*tries > 1000) {
             settle->stop();
             static_cast<QDialog *>(dialog)->accept();
         }
@@ -74,6 +75,13 @@ QByteArray commaExample()
     return comma.replace("2026.12.06", "2026,12,06").replace("2.34\t2.25", "2,34\t2,25");
 }
 
+// The warning names the file on its first line and gives the reason below.
+void verifyWarning(const QString &warning, const QString &fileName)
+{
+    QVERIFY2(warning.section(u'\n', 0, 0).contains(fileName), qPrintable(warning));
+    QVERIFY2(!warning.section(u'\n', 1).trimmed().isEmpty(), qPrintable(warning));
+}
+
 } // namespace
 
 class TestExportSlot : public QObject
@@ -89,6 +97,7 @@ private slots:
     void longerEarlierFilesAreReplacedExactly();
     void unwritablePointFileWarnsWithoutPreview();
     void unwritableCommaFileWarnsAfterPreview();
+    void fullDiskWarnsAndKeepsEarlierFile();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -211,7 +220,7 @@ void TestExportSlot::unwritablePointFileWarnsWithoutPreview()
         static_cast<QDialog *>(modal)->reject();
     });
     m_f->ui().ExportMesswerte_PB->click();
-    QVERIFY2(warning.contains(QStringLiteral("Kalvor_2026_12_06_14_05_09_dot.txt")), qPrintable(warning));
+    verifyWarning(warning, QStringLiteral("Kalvor_2026_12_06_14_05_09_dot.txt"));
     QVERIFY(previewWindows().isEmpty());
     // The comma file is not written either: nothing half done.
     QVERIFY(!QFile::exists(m_dir->filePath("Kalvor_2026_12_06_14_05_09.txt")));
@@ -233,9 +242,53 @@ void TestExportSlot::unwritableCommaFileWarnsAfterPreview()
         static_cast<QDialog *>(modal)->reject();
     });
     m_f->ui().ExportMesswerte_PB->click();
-    QVERIFY2(warning.contains(QStringLiteral("Kalvor_2026_12_06_14_05_09.txt")), qPrintable(warning));
+    verifyWarning(warning, QStringLiteral("Kalvor_2026_12_06_14_05_09.txt"));
     QCOMPARE(readBytes(m_dir->filePath("Kalvor_2026_12_06_14_05_09_dot.txt")), pointExample);
     QCOMPARE(previewWindows().size(), 1);
+}
+
+// The disk fills up while the point file is written (a file-size limit of
+// 4 KiB, far below a 3,000-row export): the user is told, sees no preview,
+// and the earlier export of that name is still there, unchanged.
+void TestExportSlot::fullDiskWarnsAndKeepsEarlierFile()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("needs a file-size limit (setrlimit)");
+#else
+    for (int i = 2; i <= 3000; ++i)
+        new QTreeWidgetItem(m_f->ui().Messwert_treeWidget,
+                            QStringList{QString::number(i), "2026:12:06", "14:03:27", "12.34",
+                                        "2.25", "4"});
+    const QString pointName = m_dir->filePath("Kalvor_2026_12_06_14_05_09_dot.txt");
+    const QByteArray earlier = "an earlier export\n";
+    {
+        QFile file(pointName);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(earlier);
+    }
+    // The limit holds from the dialog's end to the warning's, so that only
+    // the export's own writes run into it.
+    QString warning;
+    std::unique_ptr<FileSizeLimit> limit;
+    onNextModal([&](QWidget *modal) {
+        onNextModal([&](QWidget *box) {
+            auto *message = qobject_cast<QMessageBox *>(box);
+            QVERIFY(message);
+            warning = message->text();
+            limit.reset();
+            message->accept();
+        });
+        limit = std::make_unique<FileSizeLimit>(4096);
+        static_cast<QDialog *>(modal)->reject();
+    });
+    m_f->ui().ExportMesswerte_PB->click();
+    QVERIFY(!limit); // the warning came, and the limit is gone
+    verifyWarning(warning, QStringLiteral("Kalvor_2026_12_06_14_05_09_dot.txt"));
+    QVERIFY(previewWindows().isEmpty());
+    QCOMPARE(readBytes(pointName), earlier);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{"Kalvor_2026_12_06_14_05_09_dot.txt"});
+#endif
 }
 
 QTEST_MAIN(TestExportSlot)

@@ -3,10 +3,13 @@
 
 #include "controllerfixture.h"
 #include "processusage.h"
+#include "sim/simulateddevice.h"
+#include "sim/simulateddriver.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
-
+#include <QTextBlock>
+#include <QTextDocument>
 
 namespace {
 
@@ -41,6 +44,8 @@ class TestFaults : public QObject
 
 private slots:
     void unplugDuringMemoryReadKeepsRows();
+    void unplugDuringSimulatedMemoryReadKeepsRows();
+    void receiveLogStaysBounded();
     void silentDeviceChangesNothing();
     void garbage_data();
     void garbage();
@@ -73,6 +78,69 @@ void TestFaults::unplugDuringMemoryReadKeepsRows()
     f.ui().ReadConfig_PB->click();
     QVERIFY(timer.elapsed() < 1000);
     QCOMPARE(f.ui().Messwert_treeWidget->topLevelItemCount(), rows);
+}
+
+// The same on the simulated device, pulled out while its memory streams in at
+// the wire rate.
+void TestFaults::unplugDuringSimulatedMemoryReadKeepsRows()
+{
+    SimulatedDriver *driver = nullptr;
+    setFtdiDriverFactory([&driver] {
+        auto made = std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate,
+                                                      SimulatedDevice::createDemo());
+        driver = made.get();
+        return made;
+    });
+    KalvorIIControl controller;
+    setFtdiDriverFactory(nullptr);
+    QVERIFY(driver);
+    QTRY_COMPARE(controller.ui.SerialNumber_lb->text(), driver->device().identity().serialNumber);
+
+    QTreeWidget *tree = controller.ui.Messwert_treeWidget;
+    controller.ui.ReadSpeicher_PB->click();
+    QTRY_VERIFY(tree->topLevelItemCount() >= 20);
+    driver->unplug();
+    QTest::qWait(200); // what was already received is worked off
+    const int rows = tree->topLevelItemCount();
+    QVERIFY2(rows < driver->device().memory().size(), "the whole memory arrived before the unplug");
+    const QStringList lastRow{tree->topLevelItem(rows - 1)->text(0),
+                              tree->topLevelItem(rows - 1)->text(3)};
+
+    const double cpu = ProcessUsage::cpuPercentWhileRunning(1000);
+    QVERIFY2(cpu < 50.0, qPrintable(QStringLiteral("%1 % of a core while unplugged").arg(cpu)));
+    QCOMPARE(tree->topLevelItemCount(), rows);
+    QCOMPARE((QStringList{tree->topLevelItem(rows - 1)->text(0), tree->topLevelItem(rows - 1)->text(3)}),
+             lastRow);
+
+    // The buttons still answer and change nothing that was shown.
+    QElapsedTimer timer;
+    timer.start();
+    controller.ui.ReadConfig_PB->click();
+    QVERIFY(timer.elapsed() < 1000);
+    QTest::qWait(300);
+    QCOMPARE(tree->topLevelItemCount(), rows);
+}
+
+// The hidden receive log keeps the newest 100,000 lines, not every line of
+// the session.
+void TestFaults::receiveLogStaysBounded()
+{
+    ControllerFixture f;
+    QByteArray lines;
+    for (int i = 0; i < 110000; ++i)
+        lines += "L\n";
+    lines += "the last line";
+    f.fake->deliver(lines);
+    while (!f.fake->incoming.isEmpty())
+        f.poll();
+    while (f.controller->link->bytesAvailable() > 0)
+        f.invoke("receiveSerialData");
+    // Everything still reaches the parser's accumulator.
+    QCOMPARE(f.controller->receiveAccumulator.size(), lines.size());
+    const QTextDocument *log = f.ui().Incoming_Data_TextEdit->document();
+    QVERIFY2(log->blockCount() <= 100000, qPrintable(QString::number(log->blockCount())));
+    QVERIFY(log->blockCount() > 99000);
+    QCOMPARE(log->lastBlock().text(), QStringLiteral("the last line"));
 }
 
 void TestFaults::silentDeviceChangesNothing()
