@@ -2,6 +2,7 @@
 
 #include "controller/kalvoriicontrol.h"
 #include "link/ftdi_control.h"
+#include "protocol/reportdrain.h"
 
 #include <QLabel>
 #include <QMetaObject>
@@ -23,15 +24,7 @@ constexpr int clockDrainLimit = 250;
 // Ticks after the last byte before a stream counts as worked off.
 constexpr int drainTicks = 400;
 
-QString excerpt(const QString &text)
-{
-    const QString shown = TextReportSink::escaped(text);
-    if (shown.size() <= 200)
-        return u'"' + shown + u'"';
-    return QStringLiteral("\"%1...%2\" (%3 characters)")
-        .arg(shown.left(90), shown.right(90))
-        .arg(text.size());
-}
+constexpr auto excerpt = &TextReportSink::excerpt;
 
 } // namespace
 
@@ -137,11 +130,9 @@ void ReceiveDifferential::controllerClockTick()
         QMetaObject::invokeMethod(m_controller, "updateUhr", Qt::DirectConnection);
         return;
     }
-    for (int call = 0; call < clockDrainLimit && !m_controller->receiveAccumulator.isEmpty();
-         ++call) {
-        if (!controllerCall())
-            break;
-    }
+    drainReports(
+        m_controller->receiveAccumulator, [this](QString &) { return controllerCall(); },
+        clockDrainLimit);
 }
 
 QString ReceiveDifferential::controllerBlock() const
@@ -217,7 +208,8 @@ void ReceiveDifferential::receive()
     const QString received = m_controller->receiveAccumulator.mid(before);
     if (received != expected)
         fail("receive run",
-             QStringLiteral("received %1, expected %2").arg(excerpt(received), excerpt(expected)));
+             QStringLiteral("received %1, expected %2")
+                 .arg(excerpt(received), excerpt(expected)));
     if (m_controller->link->bytesAvailable() != available - n)
         fail("receive run",
              QStringLiteral("the link kept %1 characters, expected %2")
@@ -230,22 +222,19 @@ void ReceiveDifferential::receive()
 // One clock tick on all three. Returns whether any call changed anything.
 bool ReceiveDifferential::tick(int calls, bool realClockTick)
 {
-    bool changedAny = false;
     if (realClockTick) {
         // The controller's own tick; the two parsers follow its rule (up to
         // 250 calls while text waits, ending at the first call that changes
         // nothing), and the controller must end where they end.
         controllerClockTick();
-        for (int i = 0; i < clockDrainLimit && !m_reference.accumulator.isEmpty(); ++i) {
-            if (!step(false))
-                break;
-            changedAny = true;
-        }
+        const bool changed = drainReports(
+            m_reference.accumulator, [this](QString &) { return step(false); }, clockDrainLimit);
         compareController("clock tick");
-        return changedAny;
+        return changed;
     }
     // Single calls. Unlike the clock, go on after a call that changed nothing
     // (once), so that its claim is put to the test by the next call too.
+    bool changedAny = false;
     int unchangedInARow = 0;
     for (int i = 0; i < calls && !m_reference.accumulator.isEmpty(); ++i) {
         if (step(true)) {
@@ -292,35 +281,9 @@ bool ReceiveDifferential::step(bool withController)
 
 void ReceiveDifferential::compareSides(const char *where, qsizetype logSize)
 {
-    const QStringList &productLog = m_product.sink.log();
-    const QStringList &referenceLog = m_reference.sink.log();
-    if (productLog.size() != referenceLog.size()
-        || productLog.mid(logSize) != referenceLog.mid(logSize))
-        fail(where,
-             QStringLiteral("deliveries differ: product [%1], reference [%2]")
-                 .arg(productLog.mid(logSize).join(QStringLiteral(" / ")),
-                      referenceLog.mid(logSize).join(QStringLiteral(" / "))));
-    const QString productBlock = m_product.parser.block();
-    const QString referenceBlock = m_reference.parser.block();
-    if (productBlock != referenceBlock)
-        fail(where,
-             QStringLiteral("blocks differ: product %1, reference %2")
-                 .arg(excerpt(productBlock), excerpt(referenceBlock)));
-    if (m_product.accumulator != m_reference.accumulator)
-        fail(where,
-             QStringLiteral("accumulators differ: product %1, reference %2")
-                 .arg(excerpt(m_product.accumulator), excerpt(m_reference.accumulator)));
-    if (m_product.measuringRange != m_reference.measuringRange
-        || m_product.measurementNumber != m_reference.measurementNumber
-        || !sameFloat(m_product.sleevePositionRaw, m_reference.sleevePositionRaw))
-        fail(where,
-             QStringLiteral("state differs: product %1/%2/%3, reference %4/%5/%6")
-                 .arg(m_product.measuringRange)
-                 .arg(m_product.measurementNumber)
-                 .arg(double(m_product.sleevePositionRaw))
-                 .arg(m_reference.measuringRange)
-                 .arg(m_reference.measurementNumber)
-                 .arg(double(m_reference.sleevePositionRaw)));
+    if (const QString difference = sideDifference(m_product, m_reference, logSize);
+        !difference.isEmpty())
+        fail(where, difference);
 }
 
 void ReceiveDifferential::compareController(const char *where)

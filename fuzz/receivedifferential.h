@@ -47,7 +47,6 @@ public:
     void run(const FuzzPlan &plan);
 
 private:
-
     void startOwnController();
     void startOnShared(KalvorIIControl *shared);
     bool controllerCall();

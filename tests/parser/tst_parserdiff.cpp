@@ -13,18 +13,7 @@
 
 #include <QTest>
 
-
 namespace {
-
-QString excerpt(const QString &text)
-{
-    const QString shown = TextReportSink::escaped(text);
-    if (shown.size() <= 160)
-        return u'"' + shown + u'"';
-    return QStringLiteral("\"%1...%2\" (%3 characters)")
-        .arg(shown.left(70), shown.right(70))
-        .arg(text.size());
-}
 
 // Feeds one stretch of device output to both parsers and compares them call by
 // call. Returns an empty string when they agree, otherwise the first
@@ -110,26 +99,9 @@ private:
         if (referenceResult != referenceChanged)
             return where + QStringLiteral("the reference's own result is wrong");
 
-        const QStringList &productLog = m_product.sink.log();
-        const QStringList &referenceLog = m_reference.sink.log();
-        if (productLog.size() != referenceLog.size() || productLog.mid(logSize) != referenceLog.mid(logSize))
-            return where
-                + QStringLiteral("deliveries differ: product [%1], reference [%2]")
-                      .arg(productLog.mid(logSize).join(QStringLiteral(" / ")),
-                           referenceLog.mid(logSize).join(QStringLiteral(" / ")));
-        const QString productBlock = m_product.parser.block();
-        if (productBlock != after.block)
-            return where
-                + QStringLiteral("blocks differ: product %1, reference %2")
-                      .arg(excerpt(productBlock), excerpt(after.block));
-        if (m_product.accumulator != m_reference.accumulator)
-            return where
-                + QStringLiteral("accumulators differ: product %1, reference %2")
-                      .arg(excerpt(m_product.accumulator), excerpt(m_reference.accumulator));
-        if (m_product.measuringRange != m_reference.measuringRange
-            || m_product.measurementNumber != m_reference.measurementNumber
-            || !sameFloat(m_product.sleevePositionRaw, m_reference.sleevePositionRaw))
-            return where + QStringLiteral("state differs");
+        if (const QString difference = sideDifference(m_product, m_reference, logSize);
+            !difference.isEmpty())
+            return where + difference;
         return QString();
     }
 
@@ -194,7 +166,7 @@ void TestParserDiff::generatedOutput()
                      qPrintable(QStringLiteral("session %1, output %2, %3\ninput: %4")
                                     .arg(session)
                                     .arg(output)
-                                    .arg(difference, excerpt(text))));
+                                    .arg(difference, TextReportSink::excerpt(text))));
         }
         calls += comparison.calls();
         rows += comparison.rows();

@@ -4,6 +4,7 @@
 #include "textreportsink.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstring>
 
@@ -58,4 +59,40 @@ ParserSnapshot snapshot(const ParserSide<Parser> &side)
 {
     return {side.accumulator,       side.parser.block(),     side.sink.log().size(),
             side.measuringRange,    side.measurementNumber, side.sleevePositionRaw};
+}
+
+// What one parser call left different between the two sides, or an empty
+// string: the call's deliveries (those after the first `logSize`), the report
+// block, the accumulator and the controller's variables.
+template <class Product, class Reference>
+QString sideDifference(const ParserSide<Product> &product, const ParserSide<Reference> &reference,
+                       qsizetype logSize)
+{
+    const QStringList &productLog = product.sink.log();
+    const QStringList &referenceLog = reference.sink.log();
+    if (productLog.size() != referenceLog.size()
+        || productLog.mid(logSize) != referenceLog.mid(logSize))
+        return QStringLiteral("deliveries differ: product [%1], reference [%2]")
+            .arg(productLog.mid(logSize).join(QStringLiteral(" / ")),
+                 referenceLog.mid(logSize).join(QStringLiteral(" / ")));
+    const QString productBlock = product.parser.block();
+    const QString referenceBlock = reference.parser.block();
+    if (productBlock != referenceBlock)
+        return QStringLiteral("blocks differ: product %1, reference %2")
+            .arg(TextReportSink::excerpt(productBlock), TextReportSink::excerpt(referenceBlock));
+    if (product.accumulator != reference.accumulator)
+        return QStringLiteral("accumulators differ: product %1, reference %2")
+            .arg(TextReportSink::excerpt(product.accumulator),
+                 TextReportSink::excerpt(reference.accumulator));
+    if (product.measuringRange != reference.measuringRange
+        || product.measurementNumber != reference.measurementNumber
+        || !sameFloat(product.sleevePositionRaw, reference.sleevePositionRaw))
+        return QStringLiteral("state differs: product %1/%2/%3, reference %4/%5/%6")
+            .arg(product.measuringRange)
+            .arg(product.measurementNumber)
+            .arg(double(product.sleevePositionRaw))
+            .arg(reference.measuringRange)
+            .arg(reference.measurementNumber)
+            .arg(double(reference.sleevePositionRaw));
+    return QString();
 }

@@ -98,6 +98,16 @@ QString TextReportSink::name(Value which)
     return QStringLiteral("Value%1").arg(int(which));
 }
 
+QString TextReportSink::excerpt(const QString &text)
+{
+    const QString shown = escaped(text);
+    if (shown.size() <= 200)
+        return u'"' + shown + u'"';
+    return QStringLiteral("\"%1...%2\" (%3 characters)")
+        .arg(shown.left(90), shown.right(90))
+        .arg(text.size());
+}
+
 QString TextReportSink::escaped(const QString &text)
 {
     const auto plain = [](QChar c) {

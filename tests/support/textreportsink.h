@@ -35,6 +35,9 @@ public:
     static QString name(Text which);
     static QString name(Value which);
     static QString escaped(const QString &text);
+    // The escaped text in quotes, its middle cut out when long, for
+    // messages about a difference.
+    static QString excerpt(const QString &text);
 
 private:
     QStringList m_log;
