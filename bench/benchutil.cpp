@@ -1,5 +1,6 @@
 #include "benchutil.h"
 
+#include "controllerwithdriver.h"
 #include "link/ftdidriver.h"
 #include "reportgenerator.h"
 
@@ -16,10 +17,7 @@ void printFigure(const QString &name, double value, const char *unit)
 
 std::unique_ptr<KalvorIIControl> makeController(std::unique_ptr<FtdiDriver> driver)
 {
-    auto owner = std::make_shared<std::unique_ptr<FtdiDriver>>(std::move(driver));
-    setFtdiDriverFactory([owner] { return std::move(*owner); });
-    auto controller = std::make_unique<KalvorIIControl>();
-    setFtdiDriverFactory(nullptr);
+    auto controller = controllerWithDriver(std::move(driver));
     controller->clockTimer->stop();
     controller->receiveTimer->stop();
     return controller;

@@ -24,48 +24,45 @@ void idleCpu()
     // ten seconds.
     constexpr int slices = 5;
     constexpr int sliceMs = 2000;
-    setFtdiDriverFactory([] {
-        return std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate,
-                                                 SimulatedDevice::createDemo());
-    });
-    KalvorIIControl controller;
-    setFtdiDriverFactory(nullptr);
-    QTest::qWait(2000); // the configuration answer arrives and is shown
-    const std::array programTimers{controller.link->pollingTimer(), controller.receiveTimer,
-                                   controller.clockTimer};
+    auto controller = makeController(std::make_unique<SimulatedDriver>(
+        SimulatedDriver::Timing::WireRate, SimulatedDevice::createDemo()));
+    const std::array programTimers{controller->link->pollingTimer(), controller->receiveTimer,
+                                   controller->clockTimer};
 
     // A bare event loop with the program's three timers and nothing to do.
     QObject context;
     QTimer poll, receive, clock;
     const std::array baselineTimers{&poll, &receive, &clock};
-    for (QTimer *timer : baselineTimers)
+    for (auto [timer, interval] : {std::pair{&poll, 1}, {&receive, 50}, {&clock, 100}}) {
         QObject::connect(timer, &QTimer::timeout, &context, [] {});
-    const auto run = [](const auto &timers, const std::array<int, 3> &intervals) {
-        for (std::size_t i = 0; i < timers.size(); ++i)
-            timers[i]->start(intervals[i]);
+        timer->setInterval(interval);
+    }
+    // A stopped timer keeps its interval; start() runs it again.
+    const auto start = [](const auto &timers) {
+        for (QTimer *timer : timers)
+            timer->start();
     };
     const auto stop = [](const auto &timers) {
         for (QTimer *timer : timers)
             timer->stop();
     };
-    const std::array intervals{programTimers[0]->interval(), programTimers[1]->interval(),
-                               programTimers[2]->interval()};
 
+    start(programTimers);
+    QTest::qWait(2000); // the configuration answer arrives and is shown
     double program = 0;
     double baseline = 0;
     for (int i = 0; i < slices; ++i) {
         stop(baselineTimers);
-        run(programTimers, intervals);
+        start(programTimers);
         QTest::qWait(200); // settle after the switch
         program += ProcessUsage::cpuPercentWhileRunning(sliceMs) / slices;
 
         stop(programTimers);
-        run(baselineTimers, {1, 50, 100});
+        start(baselineTimers);
         QTest::qWait(200);
         baseline += ProcessUsage::cpuPercentWhileRunning(sliceMs) / slices;
     }
     stop(baselineTimers);
-    run(programTimers, intervals);
     printFigure(QStringLiteral("idle_cpu_percent"), program, "%");
     printFigure(QStringLiteral("idle_baseline_cpu_percent"), baseline, "%");
     printFigure(QStringLiteral("idle_cpu_ratio"), program / baseline, "x");

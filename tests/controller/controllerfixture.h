@@ -39,12 +39,26 @@ struct ControllerFixture
     }
     void poll() { QMetaObject::invokeMethod(controller->link, "receiveUSBdata", Qt::DirectConnection); }
 
-    // Device output through the link into the receive accumulator.
+    // Polls until the fake has nothing left to read.
+    void pollAll()
+    {
+        while (!fake->incoming.isEmpty())
+            poll();
+    }
+
+    // Device output through the link into the receive accumulator: one
+    // receive run, or (receiveAll) as many as the link needs to be empty.
     void receive(const QByteArray &bytes)
     {
         fake->deliver(bytes);
-        while (!fake->incoming.isEmpty())
-            poll();
+        pollAll();
         invoke("receiveSerialData");
+    }
+    void receiveAll(const QByteArray &bytes)
+    {
+        fake->deliver(bytes);
+        pollAll();
+        while (controller->link->bytesAvailable() > 0)
+            invoke("receiveSerialData");
     }
 };

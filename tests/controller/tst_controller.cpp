@@ -195,8 +195,7 @@ void TestController::receiveMovesAtMost65536PerRun()
     for (int i = 0; i < 70000; ++i)
         data.append(char('a' + i % 26));
     f.fake->deliver(data);
-    while (!f.fake->incoming.isEmpty())
-        f.poll();
+    f.pollAll();
     QCOMPARE(f.controller->link->bytesAvailable(), 70000);
     f.invoke("receiveSerialData");
     QCOMPARE(f.controller->receiveAccumulator.size(), 65536);

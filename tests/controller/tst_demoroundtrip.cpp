@@ -2,8 +2,7 @@
 // the window shows, and what the window writes the device keeps.
 
 #include "controller/clock.h"
-#include "controller/kalvoriicontrol.h"
-#include "link/ftdi_control.h"
+#include "controllerwithdriver.h"
 #include "sim/devicereports.h"
 #include "sim/simulateddevice.h"
 #include "sim/simulateddriver.h"
@@ -21,13 +20,9 @@ struct Demo
     explicit Demo(std::shared_ptr<SimulatedDevice> simulated)
         : device(std::move(simulated))
     {
-        setFtdiDriverFactory([this] {
-            auto made = std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::Instant, device);
-            driver = made.get();
-            return made;
-        });
-        controller = std::make_unique<KalvorIIControl>();
-        setFtdiDriverFactory(nullptr);
+        auto made = std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::Instant, device);
+        driver = made.get();
+        controller = controllerWithDriver(std::move(made));
     }
     Ui::KalvorIIControl &ui() { return controller->ui; }
 };

@@ -2,6 +2,7 @@
 // working, stays responsive and keeps what it has already shown.
 
 #include "controllerfixture.h"
+#include "controllerwithdriver.h"
 #include "processusage.h"
 #include "sim/simulateddevice.h"
 #include "sim/simulateddriver.h"
@@ -84,16 +85,11 @@ void TestFaults::unplugDuringMemoryReadKeepsRows()
 // the wire rate.
 void TestFaults::unplugDuringSimulatedMemoryReadKeepsRows()
 {
-    SimulatedDriver *driver = nullptr;
-    setFtdiDriverFactory([&driver] {
-        auto made = std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate,
-                                                      SimulatedDevice::createDemo());
-        driver = made.get();
-        return made;
-    });
-    KalvorIIControl controller;
-    setFtdiDriverFactory(nullptr);
-    QVERIFY(driver);
+    auto made = std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate,
+                                                  SimulatedDevice::createDemo());
+    SimulatedDriver *driver = made.get();
+    const auto owner = controllerWithDriver(std::move(made));
+    KalvorIIControl &controller = *owner;
     QTRY_COMPARE(controller.ui.SerialNumber_lb->text(), driver->device().identity().serialNumber);
 
     QTreeWidget *tree = controller.ui.Messwert_treeWidget;
@@ -130,11 +126,7 @@ void TestFaults::receiveLogStaysBounded()
     for (int i = 0; i < 110000; ++i)
         lines += "L\n";
     lines += "the last line";
-    f.fake->deliver(lines);
-    while (!f.fake->incoming.isEmpty())
-        f.poll();
-    while (f.controller->link->bytesAvailable() > 0)
-        f.invoke("receiveSerialData");
+    f.receiveAll(lines);
     // Everything still reaches the parser's accumulator.
     QCOMPARE(f.controller->receiveAccumulator.size(), lines.size());
     const QTextDocument *log = f.ui().Incoming_Data_TextEdit->document();
@@ -180,8 +172,7 @@ void TestFaults::garbage()
     QFETCH(QByteArray, bytes);
     ControllerFixture f;
     f.fake->deliver(bytes);
-    while (!f.fake->incoming.isEmpty())
-        f.poll();
+    f.pollAll();
     const qint64 worst = worstTick(f, 60);
     QVERIFY2(worst < 250, qPrintable(QStringLiteral("a tick took %1 ms").arg(worst)));
     // Whatever came in, the window still answers and the values stay in range.
@@ -197,11 +188,7 @@ void TestFaults::longTextWithoutSeparatorStaysCheap()
     QByteArray text;
     while (text.size() < 1024 * 1024)
         text += "Messwert: 12,34Pos.: 045ID: 004 and more text without an end\n";
-    f.fake->deliver(text);
-    while (!f.fake->incoming.isEmpty())
-        f.poll();
-    while (f.controller->link->bytesAvailable() > 0)
-        f.invoke("receiveSerialData");
+    f.receiveAll(text);
     QCOMPARE(f.controller->receiveAccumulator.size(), text.size());
     const qint64 worst = worstTick(f, 3);
     QVERIFY2(worst < 100, qPrintable(QStringLiteral("a tick over 1 MB took %1 ms").arg(worst)));
