@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTabWidget>
@@ -43,17 +44,27 @@ void closePreviews()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// Chooses `path` in the save dialog and accepts it. The dialog takes a
-// chosen path in asynchronously (its folder view loads in the background):
-// accept only once it reports the path as its selection.
+// Chooses `path` in the save dialog and accepts it, the way a user does:
+// by typing the name into the name field. (selectFile() leaves that field
+// alone once it has the keyboard focus, and when the dialog's window gets
+// the focus is up to the window system.) The dialog takes a typed name in
+// relative to its folder, which loads in the background: accept only once
+// it reports the path as its selection.
 void chooseAndAccept(QFileDialog *dialog, const QString &path)
 {
-    dialog->selectFile(path);
+    auto *nameField = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    // Type only once the dialog is active, as it is for a user: the name
+    // field has the focus by then.
+    if (!nameField || !QTest::qWaitForWindowActive(dialog)) {
+        dialog->reject();
+        QFAIL("the save dialog has no name field or never became active");
+    }
+    dialog->setDirectory(QFileInfo(path).absolutePath());
     auto *settle = new QTimer(dialog);
     settle->setInterval(10);
     auto tries = std::make_shared<int>(0);
-    QObject::connect(settle, &QTimer::timeout, dialog, [dialog, path, settle, tries] {
-        dialog->selectFile(path);
+    QObject::connect(settle, &QTimer::timeout, dialog, [dialog, nameField, path, settle, tries] {
+        nameField->setText(QFileInfo(path).fileName());
         // After ten seconds accept whatever it has: the test then fails on
         // the file instead of hanging in the dialog.
         if (dialog->selectedFiles().value(0) == path || ++*tries > 1000) {
