@@ -81,7 +81,9 @@ void TestCommands::commandsOnClosedLinkSendNothingAndDoNotWait()
     timer.start();
     f.ui().ReadConfig_PB->click();
     f.ui().ReadSpeicher_PB->click();
-    QVERIFY2(timer.elapsed() < 50, "a closed link has nothing to wait for");
+    // Waking the device alone takes 100 ms, so either slot waking a closed
+    // link fails this; the margin is for a busy test machine.
+    QVERIFY2(timer.elapsed() < 100, "a closed link has nothing to wait for");
     QVERIFY(f.fake->writes().isEmpty());
     QCOMPARE(f.ui().Messwert_treeWidget->topLevelItemCount(), 0);
     QCOMPARE(f.controller->measurementNumber, 1);
