@@ -298,17 +298,10 @@ void ReceiveDifferential::compareController(const char *where)
         fail(where,
              QStringLiteral("controller's block %1, reference %2")
                  .arg(excerpt(block), excerpt(m_reference.parser.block())));
-    if (controller.measuringRange != m_reference.measuringRange
-        || controller.measurementNumber != m_reference.measurementNumber
-        || !sameFloat(controller.sleevePositionRaw, m_reference.sleevePositionRaw))
+    if (!sameVariables(controller, m_reference))
         fail(where,
-             QStringLiteral("controller's state %1/%2/%3, reference %4/%5/%6")
-                 .arg(controller.measuringRange)
-                 .arg(controller.measurementNumber)
-                 .arg(double(controller.sleevePositionRaw))
-                 .arg(m_reference.measuringRange)
-                 .arg(m_reference.measurementNumber)
-                 .arg(double(m_reference.sleevePositionRaw)));
+             QStringLiteral("controller's state %1, reference %2")
+                 .arg(variablesText(controller), variablesText(m_reference)));
     compareForm(where);
 }
 

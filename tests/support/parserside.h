@@ -34,6 +34,25 @@ inline bool sameFloat(float a, float b)
     return std::memcmp(&a, &b, sizeof(float)) == 0;
 }
 
+// The controller's three variables, on anything that holds them under their
+// names: a parser side, a snapshot, the controller itself.
+template <class A, class B>
+bool sameVariables(const A &a, const B &b)
+{
+    return a.measuringRange == b.measuringRange && a.measurementNumber == b.measurementNumber
+        && sameFloat(a.sleevePositionRaw, b.sleevePositionRaw);
+}
+
+// "range/number/sleeve", for messages about a difference.
+template <class T>
+QString variablesText(const T &holder)
+{
+    return QStringLiteral("%1/%2/%3")
+        .arg(holder.measuringRange)
+        .arg(holder.measurementNumber)
+        .arg(double(holder.sleevePositionRaw));
+}
+
 // Everything a parser call can change; two equal snapshots around a call
 // mean the call changed nothing.
 struct ParserSnapshot
@@ -48,9 +67,7 @@ struct ParserSnapshot
     bool operator==(const ParserSnapshot &other) const
     {
         return accumulator == other.accumulator && block == other.block
-            && deliveries == other.deliveries && measuringRange == other.measuringRange
-            && measurementNumber == other.measurementNumber
-            && sameFloat(sleevePositionRaw, other.sleevePositionRaw);
+            && deliveries == other.deliveries && sameVariables(*this, other);
     }
 };
 
@@ -84,15 +101,8 @@ QString sideDifference(const ParserSide<Product> &product, const ParserSide<Refe
         return QStringLiteral("accumulators differ: product %1, reference %2")
             .arg(TextReportSink::excerpt(product.accumulator),
                  TextReportSink::excerpt(reference.accumulator));
-    if (product.measuringRange != reference.measuringRange
-        || product.measurementNumber != reference.measurementNumber
-        || !sameFloat(product.sleevePositionRaw, reference.sleevePositionRaw))
-        return QStringLiteral("state differs: product %1/%2/%3, reference %4/%5/%6")
-            .arg(product.measuringRange)
-            .arg(product.measurementNumber)
-            .arg(double(product.sleevePositionRaw))
-            .arg(reference.measuringRange)
-            .arg(reference.measurementNumber)
-            .arg(double(reference.sleevePositionRaw));
+    if (!sameVariables(product, reference))
+        return QStringLiteral("state differs: product %1, reference %2")
+            .arg(variablesText(product), variablesText(reference));
     return QString();
 }
