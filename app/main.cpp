@@ -20,9 +20,8 @@ int main(int argc, char *argv[])
 #ifdef KALVOR2_SIMULATED_DEVICE
     // The demo talks to a simulated device inside the process, at the pace
     // of a real one on the wire.
-    setFtdiDriverFactory([] {
-        return std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate);
-    });
+    setFtdiDriverFactory(
+        [] { return std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate); });
 #else
     setFtdiDriverFactory([] { return std::make_unique<SerialPortDriver>(); });
 #endif

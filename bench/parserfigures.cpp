@@ -22,7 +22,7 @@ struct DrainTimes
 
 // Works the report off starting in the accumulator, tick by tick, as the
 // clock tick does, until a tick changes nothing.
-template <typename Parser>
+template<typename Parser>
 DrainTimes drainAll(const QString &report)
 {
     Parser parser;
@@ -36,9 +36,8 @@ DrainTimes drainAll(const QString &report)
     QElapsedTimer timer;
     for (;;) {
         timer.start();
-        const bool changed = drainReports(accumulator, [&](QString &text) {
-            return parser.parseReport(text, state, sink);
-        });
+        const bool changed = drainReports(
+            accumulator, [&](QString &text) { return parser.parseReport(text, state, sink); });
         const double ms = double(timer.nsecsElapsed()) / 1e6;
         times.totalMs += ms;
         times.worstTickMs = std::max(times.worstTickMs, ms);

@@ -96,7 +96,8 @@ void streamingReport()
     double earlyMs = 0;
     double lateMs = 0;
     for (qsizetype tick = 0; tick < ticks; ++tick) {
-        controller->receiveAccumulator.append(QStringView(report).mid(tick * bytesPerTick, bytesPerTick));
+        controller->receiveAccumulator.append(
+            QStringView(report).mid(tick * bytesPerTick, bytesPerTick));
         const double ms = tickMs(*controller);
         if (tick >= early && tick < early + sampleTicks)
             earlyMs += ms;

@@ -174,7 +174,7 @@ void KalvorIIControl::WriteConfigFromKalvorII()
 
     wakeDevice();
     const QDateTime now = Clock::currentDateTime();
-    const DeviceSettings settings{ui.interruptValue_SB->value(), ui.geraeteID_SB->value(),
+    const DeviceSettings settings{ui.interruptValue_SB->value(),  ui.geraeteID_SB->value(),
                                   ui.BrightnessValue_SB->value(), ui.Funkkanal_SB->value(),
                                   ui.DauerTime_SB->value(),       ui.DauerCycles_SB->value(),
                                   ui.Duration_SB->value()};
@@ -243,8 +243,7 @@ void KalvorIIControl::ExportMesswerte()
             cells << item->text(column);
         rows << cells;
     }
-    const QString text =
-        MeasurementExport::exportText(instant, ui.SerialNumber_lb->text(), rows);
+    const QString text = MeasurementExport::exportText(instant, ui.SerialNumber_lb->text(), rows);
     const QString pointText = MeasurementExport::pointText(text);
 
     if (!writeExportFileOrWarn(pointFileName, pointText))

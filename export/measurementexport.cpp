@@ -15,7 +15,7 @@ const QLatin1String txtSuffix(".txt");
 QString proposedFileName(const QDateTime &instant)
 {
     return QStringLiteral("Kalvor_") + instant.toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss"))
-            + dotSuffix;
+        + dotSuffix;
 }
 
 QString exportText(const QDateTime &instant, const QString &serialNumber,
@@ -31,7 +31,7 @@ QString exportText(const QDateTime &instant, const QString &serialNumber,
     text += QStringLiteral("Date:\t") + instant.toString(QStringLiteral("yyyy.MM.dd")) + lf;
     text += QStringLiteral("Time:\t") + instant.toString(QStringLiteral("hh:mm:ss")) + lf;
     text += QStringLiteral("Number of measurements:\t") + QString::number(rows.size())
-            + QStringLiteral("\n\n\n");
+        + QStringLiteral("\n\n\n");
     text += QStringLiteral("Number\tDate\tTime\tForce [kN]\tSleeve[mm]\tDeviceID\n");
 
     for (const QStringList &row : rows) {
@@ -40,7 +40,7 @@ QString exportText(const QDateTime &instant, const QString &serialNumber,
         QString date = row.value(1);
         date.replace(QLatin1Char(':'), QLatin1Char('?'));
         text += row.value(0) + tab + date + tab + row.value(2) + tab + row.value(3) + tab
-                + row.value(4) + tab + row.value(5) + lf;
+            + row.value(4) + tab + row.value(5) + lf;
     }
     return text;
 }

@@ -208,8 +208,7 @@ void ReceiveDifferential::receive()
     const QString received = m_controller->receiveAccumulator.mid(before);
     if (received != expected)
         fail("receive run",
-             QStringLiteral("received %1, expected %2")
-                 .arg(excerpt(received), excerpt(expected)));
+             QStringLiteral("received %1, expected %2").arg(excerpt(received), excerpt(expected)));
     if (m_controller->link->bytesAvailable() != available - n)
         fail("receive run",
              QStringLiteral("the link kept %1 characters, expected %2")

@@ -39,12 +39,14 @@ public:
     virtual FT_STATUS open(int index, FT_HANDLE *handle) = 0;
     virtual FT_STATUS setBaudRate(FT_HANDLE handle, quint32 baudRate) = 0;
     virtual FT_STATUS setDataCharacteristics(FT_HANDLE handle, quint8 wordLength, quint8 stopBits,
-                                             quint8 parity) = 0;
+                                             quint8 parity)
+        = 0;
     virtual FT_STATUS getStatus(FT_HANDLE handle, quint32 *rxQueued, quint32 *txQueued,
-                                quint32 *eventStatus) = 0;
+                                quint32 *eventStatus)
+        = 0;
     virtual FT_STATUS read(FT_HANDLE handle, void *buffer, quint32 toRead, quint32 *got) = 0;
-    virtual FT_STATUS write(FT_HANDLE handle, const void *buffer, quint32 toWrite,
-                            quint32 *written) = 0;
+    virtual FT_STATUS write(FT_HANDLE handle, const void *buffer, quint32 toWrite, quint32 *written)
+        = 0;
     virtual FT_STATUS close(FT_HANDLE handle) = 0;
 };
 

@@ -102,10 +102,12 @@ FT_STATUS SerialPortDriver::setDataCharacteristics(FT_HANDLE handle, quint8 word
     if (wordLength < 5 || wordLength > 8)
         return FT_INVALID_PARAMETER;
     bool ok = m_port->setDataBits(QSerialPort::DataBits(wordLength));
-    ok = m_port->setStopBits(stopBits == FT_STOP_BITS_1 ? QSerialPort::OneStop : QSerialPort::TwoStop)
-         && ok;
-    ok = m_port->setParity(parity == FT_PARITY_NONE ? QSerialPort::NoParity : QSerialPort::EvenParity)
-         && ok;
+    ok = m_port->setStopBits(stopBits == FT_STOP_BITS_1 ? QSerialPort::OneStop
+                                                        : QSerialPort::TwoStop)
+        && ok;
+    ok = m_port->setParity(parity == FT_PARITY_NONE ? QSerialPort::NoParity
+                                                    : QSerialPort::EvenParity)
+        && ok;
     return ok ? FT_OK : FT_IO_ERROR;
 }
 

@@ -31,12 +31,11 @@ QList<ConfigCommand> configCommands(const QDateTime &now, const DeviceSettings &
     // Clock: date, day of week (1 = Monday ... 7 = Sunday) and 24-hour time,
     // all from the one instant. The device expects no line end here.
     const QString clock = QStringLiteral("62") + now.toString(QStringLiteral("yyyy:MM:dd:"))
-            + QString::number(now.date().dayOfWeek())
-            + now.toString(QStringLiteral(":hh:mm:ss"));
+        + QString::number(now.date().dayOfWeek()) + now.toString(QStringLiteral(":hh:mm:ss"));
     commands.append({clock, clock, 50, 50});
 
     const QString thresholdAndId = QStringLiteral("32") + QString::number(threshold)
-            + QStringLiteral("\n") + QString::asprintf("41%02d\n", id);
+        + QStringLiteral("\n") + QString::asprintf("41%02d\n", id);
     commands.append({thresholdAndId, thresholdAndId, 75, 75});
 
     // Brightness and channel are echoed before their line end is added.

@@ -9,10 +9,10 @@
 // One write of the configuration sequence.
 struct ConfigCommand
 {
-    QString echo;       // what the log view gets
-    QString text;       // what goes to the device in one write
-    int pauseEventsMs;  // Pause (N, M) after the write: N ms of event processing...
-    int pauseSleepMs;   // ...then M ms of blocking sleep; the last command has 0, 0 (no pause)
+    QString echo;      // what the log view gets
+    QString text;      // what goes to the device in one write
+    int pauseEventsMs; // Pause (N, M) after the write: N ms of event processing...
+    int pauseSleepMs;  // ...then M ms of blocking sleep; the last command has 0, 0 (no pause)
 };
 
 // The six command texts of the configuration write, in order, for the given

@@ -32,10 +32,10 @@ public:
                         const qsizetype *minStart, qsizetype *result, int stopLabel = -1) const;
 
 private:
-    std::array<quint8, 256> m_class{};   // character class of each Latin-1 character
-    int m_classCount = 1;                // class 0: characters that occur in no label
-    QList<quint32> m_next;               // row + class -> row of the next state
-    QList<quint32> m_output;             // by row: labels ending in that state
+    std::array<quint8, 256> m_class{}; // character class of each Latin-1 character
+    int m_classCount = 1;              // class 0: characters that occur in no label
+    QList<quint32> m_next;             // row + class -> row of the next state
+    QList<quint32> m_output;           // by row: labels ending in that state
     QList<qsizetype> m_length;
     QList<QChar> m_firstCharacter;
 };

@@ -102,8 +102,8 @@ void ReportBlock::scan(int stopLabel)
         minStart[label] = searchStart(label);
         from = std::min(from, minStart[label]);
     }
-    const qsizetype reached =
-        m_scanner.findFirst(m_buffer, from, m_buffer.size(), wanted, minStart, result, stopLabel);
+    const qsizetype reached
+        = m_scanner.findFirst(m_buffer, from, m_buffer.size(), wanted, minStart, result, stopLabel);
     for (int label = 0; label < count; ++label) {
         if (!(wanted & (quint32(1) << label)))
             continue;

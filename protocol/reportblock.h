@@ -68,10 +68,7 @@ private:
         bool found = false;
     };
 
-    qsizetype searchStart(int label) const
-    {
-        return std::max(m_knowledge[label].from, m_start);
-    }
+    qsizetype searchStart(int label) const { return std::max(m_knowledge[label].from, m_start); }
     bool knownFound(int label) const
     {
         return m_knowledge[label].found && m_knowledge[label].from >= m_start;

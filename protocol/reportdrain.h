@@ -8,7 +8,7 @@
 // nothing: the accumulator is the same for the next call, so it would change
 // nothing either. `parse` is one parser call on the accumulator, returning
 // false when it changed nothing. Returns true when any call changed something.
-template <typename ParseCall>
+template<typename ParseCall>
 bool drainReports(QString &accumulator, ParseCall parse, int limit = 250)
 {
     bool changed = false;

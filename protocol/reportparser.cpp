@@ -79,7 +79,7 @@ struct ValueRule
     qsizetype width; // characters taken as value text
     qsizetype after; // characters dropped after the value
     Conversion conversion;
-    int target;      // ReportSink::Text or ReportSink::Value, as the conversion says
+    int target; // ReportSink::Text or ReportSink::Value, as the conversion says
 };
 
 constexpr int noTarget = -1;
@@ -129,7 +129,7 @@ struct ReportParser::Impl
     // replaced instead of appended to; then the search starts over.
     static constexpr qsizetype tailLength = 24; // a separator minus one character
     static constexpr qsizetype takeOverSize = 64 * 1024;
-    qsizetype searchedSize = 0;                 // accumulator size when last searched in vain
+    qsizetype searchedSize = 0; // accumulator size when last searched in vain
     QChar searchedTail[tailLength];
     qsizetype searchedTailSize = 0;
 
@@ -216,8 +216,7 @@ bool ReportParser::Impl::takeChunk(QString &accumulator)
     return true;
 }
 
-bool ReportParser::Impl::applyValueRule(const ValueRule &rule, ParserState &state,
-                                        ReportSink &sink)
+bool ReportParser::Impl::applyValueRule(const ValueRule &rule, ParserState &state, ReportSink &sink)
 {
     const qsizetype position = block.indexOf(rule.label);
     if (position < 0)

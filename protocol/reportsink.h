@@ -25,7 +25,7 @@ public:
     virtual void setText(Text which, const QString &text) = 0;
     virtual void setValue(Value which, int value) = 0;
     virtual void setSleevePosition(double millimetres) = 0; // Huelsenpos_SB
-    virtual void appendRow(const QStringList &cells) = 0;    // six cells, one measurement row
+    virtual void appendRow(const QStringList &cells) = 0;   // six cells, one measurement row
 };
 
 // The controller's variables that the parser reads and advances. They stay

@@ -41,8 +41,8 @@ QByteArray configuration(const DeviceIdentity &identity, const DeviceSettings &s
     body += QStringLiteral("Serial number : ") + fixedText(identity.serialNumber, 6) + u'\n';
     body += QStringLiteral("Huelsenpos.: ")
         + fixed(identity.sleevePositionRaw, 3, DeviceLimits::positionRaw) + u'\n';
-    body += QStringLiteral("LEDbrightness: ") + fixed(settings.brightness, 3, DeviceLimits::brightness)
-        + u'\n';
+    body += QStringLiteral("LEDbrightness: ")
+        + fixed(settings.brightness, 3, DeviceLimits::brightness) + u'\n';
     body += QStringLiteral("Softwareversion: ")
         + fixed(identity.firmwareVersion, 4, DeviceLimits::firmwareVersion) + u'\n';
     body += QStringLiteral("HF-CH: ") + fixed(settings.radioChannel, 4, DeviceLimits::radioChannel)
@@ -50,8 +50,10 @@ QByteArray configuration(const DeviceIdentity &identity, const DeviceSettings &s
     body += QStringLiteral("HF-ID: ") + fixed(settings.deviceId, 4, DeviceLimits::deviceId) + u'\n';
     body += QStringLiteral("SMB: ") + fixed(settings.wakeThreshold, 3, DeviceLimits::wakeThreshold)
         + u'\n';
-    body += QStringLiteral("SMB dur.: ") + fixed(settings.duration, 3, DeviceLimits::duration) + u'\n';
-    body += QStringLiteral("Nr. of cycles: ") + fixed(settings.cycles, 4, DeviceLimits::cycles) + u'\n';
+    body += QStringLiteral("SMB dur.: ") + fixed(settings.duration, 3, DeviceLimits::duration)
+        + u'\n';
+    body += QStringLiteral("Nr. of cycles: ") + fixed(settings.cycles, 4, DeviceLimits::cycles)
+        + u'\n';
     body += QStringLiteral("Cycle time: ") + fixed(settings.cycleTime, 4, DeviceLimits::cycleTime)
         + u'\n';
     body += QStringLiteral("Messbereich: ")

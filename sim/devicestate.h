@@ -35,7 +35,7 @@ constexpr SettingRange recordId{0, 999};
 
 struct DeviceIdentity
 {
-    QString serialNumber = QStringLiteral("004711"); // always 6 characters
+    QString serialNumber = QStringLiteral("004711");  // always 6 characters
     int firmwareVersion = 123;                        // 0123 reads as V 1.23
     QString checkDate = QStringLiteral("15.03.2026"); // always 10 characters
     int sleevePositionRaw = 45;                       // unscaled, as the sensor gives it

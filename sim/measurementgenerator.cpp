@@ -10,7 +10,10 @@ namespace {
 class Sequence
 {
 public:
-    explicit Sequence(quint64 seed) : m_state(seed) { }
+    explicit Sequence(quint64 seed)
+        : m_state(seed)
+    {
+    }
 
     quint64 next()
     {
@@ -35,7 +38,8 @@ QDateTime nextWorkingMorning(const QDateTime &time, Sequence &sequence)
     QDate day = time.date().addDays(1);
     while (day.dayOfWeek() > 5)
         day = day.addDays(1);
-    return QDateTime(day, QTime(0, 0), Qt::UTC).addSecs(dayStartMinutes * 60 + sequence.between(0, 1200));
+    return QDateTime(day, QTime(0, 0), Qt::UTC)
+        .addSecs(dayStartMinutes * 60 + sequence.between(0, 1200));
 }
 
 } // namespace
@@ -67,14 +71,15 @@ QList<SimulatedMeasurement> MeasurementGenerator::generate(int count, const QDat
         double loadShare;
         double travelMm;
     };
-    const Sensor sensors[] = {{1, 0.46, 3.2}, {2, 0.58, 4.1}, {3, 0.71, 5.6}, {4, 0.33, 2.4},
-                              {7, 0.83, 6.8}};
+    const Sensor sensors[]
+        = {{1, 0.46, 3.2}, {2, 0.58, 4.1}, {3, 0.71, 5.6}, {4, 0.33, 2.4}, {7, 0.83, 6.8}};
     constexpr int sensorCount = int(sizeof sensors / sizeof sensors[0]);
 
     // Mostly the same sensor several times in a row, as when a fitter works
     // along one line of joints.
     int sensorIndex = 0;
-    QDateTime time = first.isValid() ? QDateTime(first.date(), first.time(), Qt::UTC) : defaultStart();
+    QDateTime time
+        = first.isValid() ? QDateTime(first.date(), first.time(), Qt::UTC) : defaultStart();
     for (int i = 0; i < count; ++i) {
         if (i > 0) {
             time = time.addSecs(sequence.between(60, 1500));

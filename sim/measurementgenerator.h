@@ -15,8 +15,7 @@ public:
     explicit MeasurementGenerator(int measuringRange, quint64 seed = 0x4b616c766f72ULL);
 
     // count records, starting on the morning of first (a Monday by default).
-    QList<SimulatedMeasurement> generate(int count,
-                                         const QDateTime &first = defaultStart()) const;
+    QList<SimulatedMeasurement> generate(int count, const QDateTime &first = defaultStart()) const;
 
     static QDateTime defaultStart();
 

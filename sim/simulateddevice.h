@@ -81,7 +81,7 @@ private:
     qint64 m_clockSetAtMs = 0;
     QList<SimulatedMeasurement> m_memory;
 
-    QByteArray m_pending;         // the line received so far
+    QByteArray m_pending;          // the line received so far
     bool m_pendingTooLong = false; // garbage: wait for the line end or the pause
     bool m_awaitingCycles = false; // "8<cycle time>" came; the count line follows
     qint64 m_lastByteMs = 0;

@@ -50,8 +50,8 @@ struct WindowState
     int rows = 0;
     bool operator==(const WindowState &other) const
     {
-        return accumulator == other.accumulator && block == other.block
-               && values == other.values && rows == other.rows;
+        return accumulator == other.accumulator && block == other.block && values == other.values
+            && rows == other.rows;
     }
 };
 
@@ -114,7 +114,8 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     auto driverOwner = std::make_unique<ReplayDriver>(std::move(capture));
     ReplayDriver *driver = driverOwner.get();
-    setFtdiDriverFactory([&driverOwner] { return std::unique_ptr<FtdiDriver>(std::move(driverOwner)); });
+    setFtdiDriverFactory(
+        [&driverOwner] { return std::unique_ptr<FtdiDriver>(std::move(driverOwner)); });
 
     KalvorIIControl controller;
     // Time is simulated from here on: the slots are run in the order their

@@ -5,8 +5,8 @@
 #include "link/ftdi_control.h"
 
 #include <QMetaObject>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -37,7 +37,10 @@ struct ControllerFixture
     {
         QVERIFY(QMetaObject::invokeMethod(controller.get(), slot, Qt::DirectConnection));
     }
-    void poll() { QMetaObject::invokeMethod(controller->link, "receiveUSBdata", Qt::DirectConnection); }
+    void poll()
+    {
+        QMetaObject::invokeMethod(controller->link, "receiveUSBdata", Qt::DirectConnection);
+    }
 
     // Polls until the fake has nothing left to read.
     void pollAll()

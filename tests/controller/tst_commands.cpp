@@ -158,10 +158,9 @@ void TestCommands::configurationWriteSendsSixTextsWithPauses()
     ui.WriteConfig_PB->click();
     Clock::setFixed(QDateTime());
 
-    const QList<QByteArray> expected = {wake,           "622026:12:06:7:02:12:38",
-                                        "3240\n4101\n", "51130\n",
-                                        "430\n",        "80005\n0010\n",
-                                        "75010\n"};
+    const QList<QByteArray> expected
+        = {wake,    "622026:12:06:7:02:12:38", "3240\n4101\n", "51130\n",
+           "430\n", "80005\n0010\n",           "75010\n"};
     QCOMPARE(f.fake->writes(), expected);
     const auto writes = f.fake->callsOf(QStringLiteral("write"));
     const QList<int> minimumGap = {100, 100, 150, 300, 100, 100};

@@ -9,8 +9,7 @@
 
 namespace {
 
-QString record(int number, const char *stamp, const char *force, const char *pos,
-               const char *id)
+QString record(int number, const char *stamp, const char *force, const char *pos, const char *id)
 {
     return QStringLiteral("Nr.: %1\nJJJJ:MM:DD:d:hh:mm:ss\n%2\nMesswert: %3Pos.: %4ID: %5\n"
                           "=========================\n")
@@ -52,8 +51,8 @@ void TestController::connectionLabel_data()
     QTest::newRow("one, opened") << 1u << int(FT_OK) << int(FT_OK)
                                  << "1 Kalvor 2 found and 1 connected";
     QTest::newRow("none") << 0u << int(FT_OK) << int(FT_OK) << "0 Kalvor 2 found and 0 connected";
-    QTest::newRow("two, first opened") << 2u << int(FT_OK) << int(FT_OK)
-                                       << "2 Kalvor 2 found and 1 connected";
+    QTest::newRow("two, first opened")
+        << 2u << int(FT_OK) << int(FT_OK) << "2 Kalvor 2 found and 1 connected";
     QTest::newRow("busy") << 1u << int(FT_OK) << int(FT_DEVICE_NOT_OPENED)
                           << "1 Kalvor 2 found and 0 connected";
     QTest::newRow("list fails") << 0u << int(FT_OTHER_ERROR) << int(FT_DEVICE_NOT_FOUND)
@@ -78,10 +77,9 @@ void TestController::placeholdersOnlyWithoutDevice()
 {
     ControllerFixture closed([](FakeDriver &d) { d.deviceCountResult = 0; });
     Ui::KalvorIIControl &ui = closed.ui();
-    const QList<QAbstractSpinBox *> seven = {ui.geraeteID_SB,      ui.Duration_SB,
-                                             ui.interruptValue_SB, ui.BrightnessValue_SB,
-                                             ui.Huelsenpos_SB,     ui.DauerCycles_SB,
-                                             ui.DauerTime_SB};
+    const QList<QAbstractSpinBox *> seven
+        = {ui.geraeteID_SB,  ui.Duration_SB,    ui.interruptValue_SB, ui.BrightnessValue_SB,
+           ui.Huelsenpos_SB, ui.DauerCycles_SB, ui.DauerTime_SB};
     for (QAbstractSpinBox *box : seven) {
         QCOMPARE(box->text(), QStringLiteral("?"));
         QCOMPARE(box->specialValueText(), QStringLiteral("?"));
@@ -176,7 +174,8 @@ void TestController::drainCallsOnlyWhileTextWaits()
     QVERIFY(!drainReports(accumulator, [&calls](QString &) { return ++calls, false; }));
     QCOMPARE(calls, 1);
     calls = 0;
-    QVERIFY(drainReports(accumulator, [&calls](QString &) { return ++calls, true; }, 7));
+    QVERIFY(drainReports(
+        accumulator, [&calls](QString &) { return ++calls, true; }, 7));
     QCOMPARE(calls, 7);
 }
 
@@ -286,10 +285,11 @@ void TestController::slotTableOrder()
         QCOMPARE(meta.method(i).access(), QMetaMethod::Private);
         names << QString::fromLatin1(meta.method(i).methodSignature());
     }
-    QCOMPARE(names, QStringList({"updateUhr()", "receiveSerialData()", "WriteConfigFromKalvorII()",
-                                 "ReadConfigFromKalvorII()", "ReadSpeicherFromKalvorII()",
-                                 "ClearSpeicherFromKalvorII()", "ExportMesswerte()",
-                                 "ReadKVIIconfiguration()", "SetDefault()"}));
+    QCOMPARE(names,
+             QStringList({"updateUhr()", "receiveSerialData()", "WriteConfigFromKalvorII()",
+                          "ReadConfigFromKalvorII()", "ReadSpeicherFromKalvorII()",
+                          "ClearSpeicherFromKalvorII()", "ExportMesswerte()",
+                          "ReadKVIIconfiguration()", "SetDefault()"}));
 }
 
 QTEST_MAIN(TestController)

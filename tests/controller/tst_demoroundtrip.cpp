@@ -70,7 +70,9 @@ void TestDemoRoundTrip::configurationShowsEveryField()
     QTRY_COMPARE(ui.SerialNumber_lb->text(), identity.serialNumber);
     QTRY_COMPARE(ui.CheckDatum_lb->text(), identity.checkDate);
     QCOMPARE(ui.FirmwareVersionsNumber_lb->text(),
-             QStringLiteral("V %1.%2").arg(identity.firmwareVersion / 100).arg(identity.firmwareVersion % 100));
+             QStringLiteral("V %1.%2")
+                 .arg(identity.firmwareVersion / 100)
+                 .arg(identity.firmwareVersion % 100));
     QCOMPARE(ui.interruptValue_SB->value(), settings.wakeThreshold);
     QCOMPARE(ui.geraeteID_SB->value(), settings.deviceId);
     QCOMPARE(ui.BrightnessValue_SB->value(), settings.brightness);
@@ -138,7 +140,8 @@ void TestDemoRoundTrip::settingsWrittenComeBack()
     QCOMPARE(kept.duration, 255);
     // The device clock was set to the PC's and runs on from there.
     const QDateTime deviceClock = demo.device->clock(demo.driver->now());
-    const qint64 drift = qAbs(deviceClock.secsTo(QDateTime(instant.date(), instant.time(), Qt::UTC)));
+    const qint64 drift
+        = qAbs(deviceClock.secsTo(QDateTime(instant.date(), instant.time(), Qt::UTC)));
     QVERIFY2(drift <= 5, qPrintable(QString::number(drift)));
 
     // Back to other values in the window, then read: the device's come back.

@@ -192,7 +192,8 @@ void TestExportSlot::twoExportsLeaveTwoPreviews()
 void TestExportSlot::longerEarlierFilesAreReplacedExactly()
 {
     const QByteArray older(20000, 'x');
-    for (const char *name : {"Kalvor_2026_12_06_14_05_09_dot.txt", "Kalvor_2026_12_06_14_05_09.txt"}) {
+    for (const char *name :
+         {"Kalvor_2026_12_06_14_05_09_dot.txt", "Kalvor_2026_12_06_14_05_09.txt"}) {
         QFile file(m_dir->filePath(QLatin1String(name)));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(older);
@@ -267,9 +268,9 @@ void TestExportSlot::fullDiskWarnsAndKeepsEarlierFile()
     QSKIP("needs a file-size limit (setrlimit)");
 #else
     for (int i = 2; i <= 3000; ++i)
-        new QTreeWidgetItem(m_f->ui().Messwert_treeWidget,
-                            QStringList{QString::number(i), "2026:12:06", "14:03:27", "12.34",
-                                        "2.25", "4"});
+        new QTreeWidgetItem(
+            m_f->ui().Messwert_treeWidget,
+            QStringList{QString::number(i), "2026:12:06", "14:03:27", "12.34", "2.25", "4"});
     const QString pointName = m_dir->filePath("Kalvor_2026_12_06_14_05_09_dot.txt");
     const QByteArray earlier = "an earlier export\n";
     {

@@ -41,8 +41,8 @@ bool writeBytes(const QString &fileName, const QByteArray &bytes)
 
 QStringList entries(const QString &dir)
 {
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                               QDir::Name);
+    return QDir(dir).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 } // namespace
@@ -84,8 +84,10 @@ void TestExportFile::workedExample()
     QCOMPARE(writeExportFile(commaName, commaText(text)), QString());
 
     const QString data = QStringLiteral(KALVOR_EXPORT_TEST_DATA);
-    QCOMPARE(readBytes(pointName), withPlatformLineEnds(readBytes(data + "/worked_example_dot.txt")));
-    QCOMPARE(readBytes(commaName), withPlatformLineEnds(readBytes(data + "/worked_example_comma.txt")));
+    QCOMPARE(readBytes(pointName),
+             withPlatformLineEnds(readBytes(data + "/worked_example_dot.txt")));
+    QCOMPARE(readBytes(commaName),
+             withPlatformLineEnds(readBytes(data + "/worked_example_comma.txt")));
     QCOMPARE(entries(dir.path()).size(), 2);
 }
 
@@ -122,52 +124,51 @@ void TestExportFile::conversion_data()
     QTest::addColumn<QStringList>("pointLines");
     QTest::addColumn<QStringList>("commaLines");
 
-    QTest::newRow("worked example")
-            << "123456" << workedRow
-            << QStringList{"Serial number:\t123456", "Date:\t2026.12.06",
-                           "1\t2012.03.05\t14:07:59\t2.34\t2.25\t4"}
-            << QStringList{"Serial number:\t123456", "Date:\t2026,12,06",
-                           "1\t2012.03.05\t14:07:59\t2,34\t2,25\t4"};
+    QTest::newRow("worked example") << "123456" << workedRow
+                                    << QStringList{"Serial number:\t123456", "Date:\t2026.12.06",
+                                                   "1\t2012.03.05\t14:07:59\t2.34\t2.25\t4"}
+                                    << QStringList{"Serial number:\t123456", "Date:\t2026,12,06",
+                                                   "1\t2012.03.05\t14:07:59\t2,34\t2,25\t4"};
     QTest::newRow("serial placeholder becomes six dots")
-            << "??????" << workedRow
-            << QStringList{"Serial number:\t......", "Date:\t2026.12.06",
-                           "1\t2012.03.05\t14:07:59\t2.34\t2.25\t4"}
-            << QStringList{"Serial number:\t......", "Date:\t2026,12,06",
-                           "1\t2012.03.05\t14:07:59\t2,34\t2,25\t4"};
+        << "??????" << workedRow
+        << QStringList{"Serial number:\t......", "Date:\t2026.12.06",
+                       "1\t2012.03.05\t14:07:59\t2.34\t2.25\t4"}
+        << QStringList{"Serial number:\t......", "Date:\t2026,12,06",
+                       "1\t2012.03.05\t14:07:59\t2,34\t2,25\t4"};
     QTest::newRow("date colons become dots, time colons stay")
-            << "123456" << QStringList{"7", "2026:12:06", "14:03:27", "1000", "-3.5", "12"}
-            << QStringList{"Serial number:\t123456", "Date:\t2026.12.06",
-                           "7\t2026.12.06\t14:03:27\t1000\t-3.5\t12"}
-            << QStringList{"Serial number:\t123456", "Date:\t2026,12,06",
-                           "7\t2026.12.06\t14:03:27\t1000\t-3,5\t12"};
+        << "123456" << QStringList{"7", "2026:12:06", "14:03:27", "1000", "-3.5", "12"}
+        << QStringList{"Serial number:\t123456", "Date:\t2026.12.06",
+                       "7\t2026.12.06\t14:03:27\t1000\t-3.5\t12"}
+        << QStringList{"Serial number:\t123456", "Date:\t2026,12,06",
+                       "7\t2026.12.06\t14:03:27\t1000\t-3,5\t12"};
     QTest::newRow("question marks in cells become dots in both")
-            << "12?4" << QStringList{"?", "2026:12:06", "1?:00:00", "?", "0.?", "?"}
-            << QStringList{"Serial number:\t12.4", "Date:\t2026.12.06",
-                           ".\t2026.12.06\t1.:00:00\t.\t0..\t."}
-            << QStringList{"Serial number:\t12.4", "Date:\t2026,12,06",
-                           ".\t2026.12.06\t1.:00:00\t.\t0,.\t."};
+        << "12?4" << QStringList{"?", "2026:12:06", "1?:00:00", "?", "0.?", "?"}
+        << QStringList{"Serial number:\t12.4", "Date:\t2026.12.06",
+                       ".\t2026.12.06\t1.:00:00\t.\t0..\t."}
+        << QStringList{"Serial number:\t12.4", "Date:\t2026,12,06",
+                       ".\t2026.12.06\t1.:00:00\t.\t0,.\t."};
     QTest::newRow("text before Datensaetze keeps its points")
-            << "123456" << QStringList{"1", "2026:12:06", "14:03:27", "Datensaetze 1.5", "2.25", "4"}
-            << QStringList{"Serial number:\t123456", "Date:\t2026.12.06",
-                           "1\t2026.12.06\t14:03:27\tDatensaetze 1.5\t2.25\t4"}
-            << QStringList{"Serial number:\t123456", "Date:\t2026.12.06",
-                           "1\t2026.12.06\t14:03:27\tDatensaetze 1,5\t2,25\t4"};
+        << "123456" << QStringList{"1", "2026:12:06", "14:03:27", "Datensaetze 1.5", "2.25", "4"}
+        << QStringList{"Serial number:\t123456", "Date:\t2026.12.06",
+                       "1\t2026.12.06\t14:03:27\tDatensaetze 1.5\t2.25\t4"}
+        << QStringList{"Serial number:\t123456", "Date:\t2026.12.06",
+                       "1\t2026.12.06\t14:03:27\tDatensaetze 1,5\t2,25\t4"};
     QTest::newRow("Datensaetze in the serial number")
-            << "Datensaetze.1" << workedRow
-            << QStringList{"Serial number:\tDatensaetze.1", "Date:\t2026.12.06",
-                           "1\t2012.03.05\t14:07:59\t2.34\t2.25\t4"}
-            << QStringList{"Serial number:\tDatensaetze,1", "Date:\t2026,12,06",
-                           "1\t2012.03.05\t14:07:59\t2,34\t2,25\t4"};
+        << "Datensaetze.1" << workedRow
+        << QStringList{"Serial number:\tDatensaetze.1", "Date:\t2026.12.06",
+                       "1\t2012.03.05\t14:07:59\t2.34\t2.25\t4"}
+        << QStringList{"Serial number:\tDatensaetze,1", "Date:\t2026,12,06",
+                       "1\t2012.03.05\t14:07:59\t2,34\t2,25\t4"};
     QTest::newRow("Huelsenpos keeps its point")
-            << "123456" << QStringList{"1", "2026:12:06", "14:03:27", "2.34", "Huelsenpos.5", "4"}
-            << QStringList{"Serial number:\t123456", "Date:\t2026.12.06",
-                           "1\t2026.12.06\t14:03:27\t2.34\tHuelsenpos.5\t4"}
-            << QStringList{"Serial number:\t123456", "Date:\t2026,12,06",
-                           "1\t2026.12.06\t14:03:27\t2,34\tHuelsenpos.5\t4"};
+        << "123456" << QStringList{"1", "2026:12:06", "14:03:27", "2.34", "Huelsenpos.5", "4"}
+        << QStringList{"Serial number:\t123456", "Date:\t2026.12.06",
+                       "1\t2026.12.06\t14:03:27\t2.34\tHuelsenpos.5\t4"}
+        << QStringList{"Serial number:\t123456", "Date:\t2026,12,06",
+                       "1\t2026.12.06\t14:03:27\t2,34\tHuelsenpos.5\t4"};
     QTest::newRow("short row gives empty cells")
-            << "123456" << QStringList{"3"}
-            << QStringList{"Serial number:\t123456", "Date:\t2026.12.06", "3\t\t\t\t\t"}
-            << QStringList{"Serial number:\t123456", "Date:\t2026,12,06", "3\t\t\t\t\t"};
+        << "123456" << QStringList{"3"}
+        << QStringList{"Serial number:\t123456", "Date:\t2026.12.06", "3\t\t\t\t\t"}
+        << QStringList{"Serial number:\t123456", "Date:\t2026,12,06", "3\t\t\t\t\t"};
 }
 
 void TestExportFile::conversion()
@@ -178,8 +179,8 @@ void TestExportFile::conversion()
     QFETCH(QStringList, commaLines);
 
     const QString text = exportText(exportInstant(), serial, {row});
-    for (const auto &[fileText, expected] : {qMakePair(pointText(text), pointLines),
-                                             qMakePair(commaText(text), commaLines)}) {
+    for (const auto &[fileText, expected] :
+         {qMakePair(pointText(text), pointLines), qMakePair(commaText(text), commaLines)}) {
         QVERIFY(fileText.endsWith('\n'));
         const QStringList lines = fileText.split('\n');
         QCOMPARE(lines.size(), 10); // nine lines and the empty rest after the last LF
@@ -195,9 +196,9 @@ void TestExportFile::proposedName_data()
 
     QTest::newRow("afternoon") << exportInstant() << "Kalvor_2026_12_06_14_05_09_dot.txt";
     QTest::newRow("small fields zero-padded")
-            << QDateTime(QDate(2027, 1, 2), QTime(3, 4, 5)) << "Kalvor_2027_01_02_03_04_05_dot.txt";
-    QTest::newRow("24-hour clock")
-            << QDateTime(QDate(2026, 10, 31), QTime(23, 59, 59)) << "Kalvor_2026_10_31_23_59_59_dot.txt";
+        << QDateTime(QDate(2027, 1, 2), QTime(3, 4, 5)) << "Kalvor_2027_01_02_03_04_05_dot.txt";
+    QTest::newRow("24-hour clock") << QDateTime(QDate(2026, 10, 31), QTime(23, 59, 59))
+                                   << "Kalvor_2026_10_31_23_59_59_dot.txt";
 }
 
 void TestExportFile::proposedName()
@@ -216,18 +217,30 @@ void TestExportFile::commaName_data()
                                    << "Kalvor_2026_12_06_14_05_09.txt";
     QTest::newRow("proposed name with path") << "/home/u/Kalvor_2026_12_06_14_05_09_dot.txt"
                                              << "/home/u/Kalvor_2026_12_06_14_05_09.txt";
-    QTest::newRow("short _dot name") << "a_dot.txt" << "a.txt";
-    QTest::newRow("other .txt name") << "C:/data/mess.txt" << "C:/data/mess_comma.txt";
-    QTest::newRow("upper-case extension") << "C:/data/MESS.TXT" << "C:/data/MESS_comma.txt";
-    QTest::newRow("short name") << "a.txt" << "a_comma.txt";
-    QTest::newRow("shorter than eight") << "x" << "x_comma.txt";
-    QTest::newRow("no extension") << "/tmp/messung" << "/tmp/messung_comma.txt";
-    QTest::newRow("other extension") << "/tmp/messung.csv" << "/tmp/messung.csv_comma.txt";
-    QTest::newRow("only .txt") << "/tmp/.txt" << "/tmp/_comma.txt";
-    QTest::newRow("bare _dot.txt") << "_dot.txt" << "_dot_comma.txt";
-    QTest::newRow("bare _dot.txt in a folder") << "/tmp/_dot.txt" << "/tmp/_dot_comma.txt";
-    QTest::newRow("bare _dot.txt, native separator") << "C:\\data\\_dot.txt" << "C:\\data\\_dot_comma.txt";
-    QTest::newRow("dot.txt without underscore") << "/tmp/dot.txt" << "/tmp/dot_comma.txt";
+    QTest::newRow("short _dot name") << "a_dot.txt"
+                                     << "a.txt";
+    QTest::newRow("other .txt name") << "C:/data/mess.txt"
+                                     << "C:/data/mess_comma.txt";
+    QTest::newRow("upper-case extension") << "C:/data/MESS.TXT"
+                                          << "C:/data/MESS_comma.txt";
+    QTest::newRow("short name") << "a.txt"
+                                << "a_comma.txt";
+    QTest::newRow("shorter than eight") << "x"
+                                        << "x_comma.txt";
+    QTest::newRow("no extension") << "/tmp/messung"
+                                  << "/tmp/messung_comma.txt";
+    QTest::newRow("other extension") << "/tmp/messung.csv"
+                                     << "/tmp/messung.csv_comma.txt";
+    QTest::newRow("only .txt") << "/tmp/.txt"
+                               << "/tmp/_comma.txt";
+    QTest::newRow("bare _dot.txt") << "_dot.txt"
+                                   << "_dot_comma.txt";
+    QTest::newRow("bare _dot.txt in a folder") << "/tmp/_dot.txt"
+                                               << "/tmp/_dot_comma.txt";
+    QTest::newRow("bare _dot.txt, native separator") << "C:\\data\\_dot.txt"
+                                                     << "C:\\data\\_dot_comma.txt";
+    QTest::newRow("dot.txt without underscore") << "/tmp/dot.txt"
+                                                << "/tmp/dot_comma.txt";
 }
 
 // The comma file must never be an unrelated name (such as C:/data/.txt) nor

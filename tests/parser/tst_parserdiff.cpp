@@ -95,7 +95,8 @@ private:
             return where
                 + QStringLiteral("product says %1, the reference %2")
                       .arg(productResult ? QStringLiteral("changed") : QStringLiteral("unchanged"),
-                           referenceChanged ? QStringLiteral("changed") : QStringLiteral("did not change"));
+                           referenceChanged ? QStringLiteral("changed")
+                                            : QStringLiteral("did not change"));
         if (referenceResult != referenceChanged)
             return where + QStringLiteral("the reference's own result is wrong");
 
@@ -187,12 +188,13 @@ void TestParserDiff::largeMutatedMemory_data()
     // over; a lead that leaves text in the block makes it keep that text in
     // front, where it joins the records' first label.
     const QString configuration = QStringLiteral("configuration");
-    const QString unfinishedLabel = QStringLiteral("HF-CH!") + ReportGenerator::separator()
-        + QStringLiteral(": 0012\n");
+    const QString unfinishedLabel
+        = QStringLiteral("HF-CH!") + ReportGenerator::separator() + QStringLiteral(": 0012\n");
     QTest::newRow("900 records, clean") << 5u << 900 << 0 << configuration;
     QTest::newRow("900 records, mutated") << 6u << 900 << 12 << configuration;
     QTest::newRow("900 records behind a waiting label") << 9u << 900 << 0 << unfinishedLabel;
-    QTest::newRow("900 records behind a waiting label, mutated") << 10u << 900 << 8 << unfinishedLabel;
+    QTest::newRow("900 records behind a waiting label, mutated")
+        << 10u << 900 << 8 << unfinishedLabel;
     QTest::newRow("300 records, heavily mutated") << 7u << 300 << 40 << configuration;
     QTest::newRow("300 records, heavily mutated, other seed") << 8u << 300 << 40 << configuration;
 }

@@ -35,7 +35,7 @@ struct Outcome
 };
 
 // Appends each feed to the accumulator, then makes one parser call.
-template <class Parser>
+template<class Parser>
 Outcome run(const QStringList &feeds, int range, int number)
 {
     Parser parser;
@@ -70,12 +70,14 @@ void compareOutcome(const char *implementation, const Outcome &actual, const Out
     QVERIFY2(actual.results == expected.results,
              fail("results", actual.results, expected.results).constData());
     QVERIFY2(actual.log == expected.log,
-             fail("log", actual.log.join(QStringLiteral(" / ")), expected.log.join(QStringLiteral(" / ")))
+             fail("log", actual.log.join(QStringLiteral(" / ")),
+                  expected.log.join(QStringLiteral(" / ")))
                  .constData());
     QVERIFY2(actual.block == expected.block,
              fail("block", shown(actual.block), shown(expected.block)).constData());
-    QVERIFY2(actual.accumulator == expected.accumulator,
-             fail("accumulator", shown(actual.accumulator), shown(expected.accumulator)).constData());
+    QVERIFY2(
+        actual.accumulator == expected.accumulator,
+        fail("accumulator", shown(actual.accumulator), shown(expected.accumulator)).constData());
     QVERIFY2(actual.state == expected.state,
              fail("state", actual.state, expected.state).constData());
 }
@@ -149,46 +151,65 @@ void TestReportParser::chunkTaking_data()
 {
     addColumns();
     QTest::newRow("line end before separator dropped")
-        << QStringList{QStringLiteral("abc\n") + S + QStringLiteral("\nxyz")} << -1 << 1
-        << "T" << QStringList{} << "abc" << "\nxyz" << "-1 1 0";
-    QTest::newRow("separator first") << QStringList{S + QStringLiteral("xyz")} << -1 << 1 << "T"
-                                     << QStringList{} << "" << "xyz" << "-1 1 0";
+        << QStringList{QStringLiteral("abc\n") + S + QStringLiteral("\nxyz")} << -1 << 1 << "T"
+        << QStringList{} << "abc"
+        << "\nxyz"
+        << "-1 1 0";
+    QTest::newRow("separator first")
+        << QStringList{S + QStringLiteral("xyz")} << -1 << 1 << "T" << QStringList{} << ""
+        << "xyz"
+        << "-1 1 0";
     QTest::newRow("one character, then separator")
         << QStringList{QStringLiteral("q") + S + QStringLiteral("xyz")} << -1 << 1 << "T"
-        << QStringList{} << "" << "xyz" << "-1 1 0";
+        << QStringList{} << ""
+        << "xyz"
+        << "-1 1 0";
     QTest::newRow("no separator") << QStringList{QStringLiteral("abc")} << -1 << 1 << "F"
-                                  << QStringList{} << "" << "abc" << "-1 1 0";
+                                  << QStringList{} << ""
+                                  << "abc"
+                                  << "-1 1 0";
     const QString almost = QString(24, u'=') + QStringLiteral("\nHF-CH: 0012\n");
     QTest::newRow("24 equals signs are no separator")
         << QStringList{almost} << -1 << 1 << "F" << QStringList{} << "" << almost << "-1 1 0";
     QTest::newRow("26 equals signs leave one")
         << QStringList{QString(26, u'=') + u'x'} << -1 << 1 << "T" << QStringList{} << ""
-        << "=x" << "-1 1 0";
+        << "=x"
+        << "-1 1 0";
     QTest::newRow("one chunk per call")
         << QStringList{QStringLiteral("ab\n") + S + QStringLiteral("\ncd\n") + S + u'\n', QString()}
-        << -1 << 1 << "TT" << QStringList{} << "ab\ncd" << "\n" << "-1 1 0";
+        << -1 << 1 << "TT" << QStringList{} << "ab\ncd"
+        << "\n"
+        << "-1 1 0";
     QTest::newRow("unclaimed text waits for a label")
         << QStringList{closed(QStringLiteral("junk")), closed(QStringLiteral("\nHF-CH: 0012"))}
-        << -1 << 1 << "TT" << QStringList{QStringLiteral("value RadioChannel 12")} << "" << ""
+        << -1 << 1 << "TT" << QStringList{QStringLiteral("value RadioChannel 12")} << ""
+        << ""
         << "-1 1 0";
     QTest::newRow("block without labels changes nothing")
         << QStringList{closed(QStringLiteral("junk")), QStringLiteral("more")} << -1 << 1 << "TF"
-        << QStringList{} << "junk" << "more" << "-1 1 0";
+        << QStringList{} << "junk"
+        << "more"
+        << "-1 1 0";
     QTest::newRow("separator completed by the next receive")
         << QStringList{QStringLiteral("HF-CH: 0012\n====="), QString(20, u'=') + u'\n'} << -1 << 1
-        << "FT" << QStringList{QStringLiteral("value RadioChannel 12")} << "" << "\n" << "-1 1 0";
+        << "FT" << QStringList{QStringLiteral("value RadioChannel 12")} << ""
+        << "\n"
+        << "-1 1 0";
     QTest::newRow("separator completed by one character")
         << QStringList{QStringLiteral("HF-CH: 0012\n") + QString(24, u'='), QStringLiteral("=x")}
-        << -1 << 1 << "FT" << QStringList{QStringLiteral("value RadioChannel 12")} << "" << "x"
+        << -1 << 1 << "FT" << QStringList{QStringLiteral("value RadioChannel 12")} << ""
+        << "x"
         << "-1 1 0";
     QTest::newRow("separator after a long wait")
         << QStringList{QStringLiteral("HF-CH: 0012\n") + QString(3000, u'a'), QString(30, u'b'),
                        QStringLiteral("\n") + S}
         << -1 << 1 << "FFT" << QStringList{QStringLiteral("value RadioChannel 12")}
-        << u'\n' + QString(3000, u'a') + QString(30, u'b') << "" << "-1 1 0";
+        << u'\n' + QString(3000, u'a') + QString(30, u'b') << ""
+        << "-1 1 0";
     const QString bytes = QChar(0) + QStringLiteral("ab") + QChar(0xe9) + QChar(0xff);
-    QTest::newRow("zero and high bytes kept") << QStringList{closed(bytes)} << -1 << 1 << "T"
-                                              << QStringList{} << bytes << "" << "-1 1 0";
+    QTest::newRow("zero and high bytes kept")
+        << QStringList{closed(bytes)} << -1 << 1 << "T" << QStringList{} << bytes << ""
+        << "-1 1 0";
 }
 
 void TestReportParser::ruleOrder_data()
@@ -197,106 +218,145 @@ void TestReportParser::ruleOrder_data()
     QTest::newRow("labels in rule order")
         << QStringList{closed(QStringLiteral("ab\nHF-CH: 0012\nHF-ID: 0003\n"))} << -1 << 1 << "T"
         << QStringList{QStringLiteral("value RadioChannel 12"), QStringLiteral("value DeviceId 3")}
-        << "\n" << "" << "-1 1 0";
+        << "\n"
+        << ""
+        << "-1 1 0";
     QTest::newRow("label of a later rule in front is lost")
         << QStringList{closed(QStringLiteral("ab\nHF-ID: 0003\nHF-CH: 0012\n"))} << -1 << 1 << "T"
-        << QStringList{QStringLiteral("value RadioChannel 12")} << "\n" << "" << "-1 1 0";
+        << QStringList{QStringLiteral("value RadioChannel 12")} << "\n"
+        << ""
+        << "-1 1 0";
     QTest::newRow("serial number drops the threshold in front")
         << QStringList{closed(QStringLiteral("SMB: 050\nSerial number : 123456\n"))} << -1 << 1
-        << "T" << QStringList{QStringLiteral("text SerialNumber 123456")} << "\n" << ""
+        << "T" << QStringList{QStringLiteral("text SerialNumber 123456")} << "\n"
+        << ""
         << "-1 1 0";
     QTest::newRow("second occurrence waits for the next call")
         << QStringList{closed(QStringLiteral("HF-CH: 0012\nHF-CH: 0034\n")), QStringLiteral("x")}
         << -1 << 1 << "TT"
-        << QStringList{QStringLiteral("value RadioChannel 12"), QStringLiteral("value RadioChannel 34")}
-        << "\n" << "x" << "-1 1 0";
+        << QStringList{QStringLiteral("value RadioChannel 12"),
+                       QStringLiteral("value RadioChannel 34")}
+        << "\n"
+        << "x"
+        << "-1 1 0";
     QTest::newRow("duration label in front of the threshold is lost")
         << QStringList{closed(QStringLiteral("SMB dur.: 010\nSMB: 050\n"))} << -1 << 1 << "T"
-        << QStringList{QStringLiteral("value WakeThreshold 50")} << "\n" << "" << "-1 1 0";
+        << QStringList{QStringLiteral("value WakeThreshold 50")} << "\n"
+        << ""
+        << "-1 1 0";
     QTest::newRow("threshold, then duration")
         << QStringList{closed(QStringLiteral("SMB: 050\nSMB dur.: 010\n"))} << -1 << 1 << "T"
-        << QStringList{QStringLiteral("value WakeThreshold 50"), QStringLiteral("value Duration 10")}
-        << "\n" << "" << "-1 1 0";
+        << QStringList{QStringLiteral("value WakeThreshold 50"),
+                       QStringLiteral("value Duration 10")}
+        << "\n"
+        << ""
+        << "-1 1 0";
     QTest::newRow("record in front of a configuration label is lost")
         << QStringList{closed(record17 + QStringLiteral("Serial number : 123456\n"))} << -1 << 1
-        << "T" << QStringList{QStringLiteral("text SerialNumber 123456")} << "\n" << ""
+        << "T" << QStringList{QStringLiteral("text SerialNumber 123456")} << "\n"
+        << ""
         << "-1 1 0";
     QTest::newRow("fill level in front of a record is lost")
         << QStringList{closed(QStringLiteral("fill level: 042\nEntries : 0005\n") + record17)} << -1
         << 1 << "T" << QStringList{row(QStringLiteral("1|2012:03:05|14:07:59|2.34|4.5|4"))}
-        << "004\n" << "" << "-1 2 0";
+        << "004\n"
+        << ""
+        << "-1 2 0";
     QTest::newRow("fill level behind a record is read")
         << QStringList{closed(record17 + QStringLiteral("fill level: 042\nEntries : 0005\n"))} << -1
         << 1 << "T"
         << QStringList{row(QStringLiteral("1|2012:03:05|14:07:59|2.34|4.5|4")),
                        QStringLiteral("value FillLevel 42")}
-        << "\n" << "" << "-1 2 0";
+        << "\n"
+        << ""
+        << "-1 2 0";
     QTest::newRow("whole configuration report")
         << QStringList{closed(QStringLiteral(
                "Serial number : 123456\nHuelsenpos.: 045\nLEDbrightness: 012\n"
                "Softwareversion: 0107\nHF-CH: 0012\nHF-ID: 0003\nSMB: 050\nSMB dur.: 010\n"
                "Nr. of cycles: 0100\nCycle time: 0060\nMessbereich: 0050\nInfo : 05.03.2012\n"))}
-        << -1 << 1 << "T"
-        << QStringList{QStringLiteral("text SerialNumber 123456"),
-                       QStringLiteral("value Brightness 12"),
-                       QStringLiteral("text FirmwareVersion V 1.7"),
-                       QStringLiteral("value RadioChannel 12"),
-                       QStringLiteral("value DeviceId 3"),
-                       QStringLiteral("value WakeThreshold 50"),
-                       QStringLiteral("value Duration 10"),
-                       QStringLiteral("value Cycles 100"),
-                       QStringLiteral("value CycleTime 60"),
-                       QStringLiteral("sleeve 2.25"),
-                       QStringLiteral("text CheckDate 05.03.2012")}
-        << "\n" << "" << "50 1 45";
+        << -1 << 1 << "T" << QStringList{QStringLiteral("text SerialNumber 123456"),
+                                         QStringLiteral("value Brightness 12"),
+                                         QStringLiteral("text FirmwareVersion V 1.7"),
+                                         QStringLiteral("value RadioChannel 12"),
+                                         QStringLiteral("value DeviceId 3"),
+                                         QStringLiteral("value WakeThreshold 50"),
+                                         QStringLiteral("value Duration 10"),
+                                         QStringLiteral("value Cycles 100"),
+                                         QStringLiteral("value CycleTime 60"),
+                                         QStringLiteral("sleeve 2.25"),
+                                         QStringLiteral("text CheckDate 05.03.2012")}
+        << "\n"
+        << ""
+        << "50 1 45";
 }
 
 void TestReportParser::fixedWidthsCutShort_data()
 {
     addColumns();
-    QTest::newRow("serial number") << QStringList{closed(QStringLiteral("Serial number : 12"))} << -1
-                                   << 1 << "T" << QStringList{QStringLiteral("text SerialNumber 12")}
-                                   << "" << "" << "-1 1 0";
+    QTest::newRow("serial number")
+        << QStringList{closed(QStringLiteral("Serial number : 12"))} << -1 << 1 << "T"
+        << QStringList{QStringLiteral("text SerialNumber 12")} << ""
+        << ""
+        << "-1 1 0";
     QTest::newRow("label at the very end")
         << QStringList{closed(QStringLiteral("Serial number :"))} << -1 << 1 << "T"
-        << QStringList{QStringLiteral("text SerialNumber ")} << "" << "" << "-1 1 0";
-    QTest::newRow("radio channel") << QStringList{closed(QStringLiteral("HF-CH: 1"))} << -1 << 1
-                                   << "T" << QStringList{QStringLiteral("value RadioChannel 1")}
-                                   << "" << "" << "-1 1 0";
+        << QStringList{QStringLiteral("text SerialNumber ")} << ""
+        << ""
+        << "-1 1 0";
+    QTest::newRow("radio channel")
+        << QStringList{closed(QStringLiteral("HF-CH: 1"))} << -1 << 1 << "T"
+        << QStringList{QStringLiteral("value RadioChannel 1")} << ""
+        << ""
+        << "-1 1 0";
     QTest::newRow("firmware") << QStringList{closed(QStringLiteral("Softwareversion: 12"))} << -1
                               << 1 << "T"
                               << QStringList{QStringLiteral("text FirmwareVersion V 0.12")} << ""
-                              << "" << "-1 1 0";
+                              << ""
+                              << "-1 1 0";
     QTest::newRow("check date") << QStringList{closed(QStringLiteral("Info : 2012"))} << -1 << 1
                                 << "T" << QStringList{QStringLiteral("text CheckDate 2012")} << ""
-                                << "" << "-1 1 0";
+                                << ""
+                                << "-1 1 0";
     QTest::newRow("measuring range") << QStringList{closed(QStringLiteral("Messbereich: 00"))} << -1
                                      << 1 << "T" << QStringList{QStringLiteral("sleeve 0")} << ""
-                                     << "" << "0 1 0";
+                                     << ""
+                                     << "0 1 0";
     QTest::newRow("sleeve position") << QStringList{closed(QStringLiteral("Huelsenpos.: 4"))} << -1
-                                     << 1 << "T" << QStringList{} << "" << "" << "-1 1 4";
+                                     << 1 << "T" << QStringList{} << ""
+                                     << ""
+                                     << "-1 1 4";
     QTest::newRow("fill level") << QStringList{closed(QStringLiteral("fill level: 4"))} << -1 << 1
                                 << "T" << QStringList{QStringLiteral("value FillLevel 4")} << "4"
-                                << "" << "-1 1 0";
-    QTest::newRow("entry count")
-        << QStringList{closed(QStringLiteral("fill level: 042\nEntries : 01"))} << -1 << 1 << "T"
-        << QStringList{QStringLiteral("value FillLevel 42")} << "" << "" << "-1 1 0";
+                                << ""
+                                << "-1 1 0";
+    QTest::newRow("entry count") << QStringList{closed(
+        QStringLiteral("fill level: 042\nEntries : 01"))}
+                                 << -1 << 1 << "T"
+                                 << QStringList{QStringLiteral("value FillLevel 42")} << ""
+                                 << ""
+                                 << "-1 1 0";
     QTest::newRow("record inside its time stamp")
         << QStringList{closed(QStringLiteral("Nr.: 17\nJJJJ:MM:DD:d:hh:mm:ss\n2012:03:0"))} << -1
-        << 1 << "T" << QStringList{row(QStringLiteral("1|||0.00|0|0"))} << "0" << "" << "-1 2 0";
+        << 1 << "T" << QStringList{row(QStringLiteral("1|||0.00|0|0"))} << "0"
+        << ""
+        << "-1 2 0";
     QTest::newRow("record without line breaks")
         << QStringList{closed(QStringLiteral("Nr.: 17 2,34"))} << -1 << 1 << "T"
-        << QStringList{row(QStringLiteral("1|||0.00|0.4|0"))} << "" << "" << "-1 2 0";
+        << QStringList{row(QStringLiteral("1|||0.00|0.4|0"))} << ""
+        << ""
+        << "-1 2 0";
 }
 
 void TestReportParser::measurementRecord_data()
 {
     addColumns();
-    const auto add = [](const char *name, int range, int number, const QString &cells,
-                        const QString &state) {
-        QTest::newRow(name) << QStringList{closed(record17)} << range << number << "T"
-                            << QStringList{row(cells)} << "004\n" << "" << state;
-    };
+    const auto add
+        = [](const char *name, int range, int number, const QString &cells, const QString &state) {
+              QTest::newRow(name) << QStringList{closed(record17)} << range << number << "T"
+                                  << QStringList{row(cells)} << "004\n"
+                                  << "" << state;
+          };
     add("range 50", 50, 1, QStringLiteral("1|2012:03:05|14:07:59|2.34|2.25|4"), "50 2 0");
     add("range 1500", 1500, 1, QStringLiteral("1|2012:03:05|14:07:59|2|4.5|4"), "1500 2 0");
     add("range 200", 200, 1, QStringLiteral("1|2012:03:05|14:07:59|2.3|4.5|4"), "200 2 0");
@@ -309,16 +369,22 @@ void TestReportParser::measurementRecord_data()
     add("running number continues", 50, 41, QStringLiteral("41|2012:03:05|14:07:59|2.34|2.25|4"),
         "50 42 0");
 
-    QTest::newRow("four-digit force")
-        << QStringList{closed(QStringLiteral(
-               "Nr.: 3\nJJJJ:MM:DD:d:hh:mm:ss\n2020:12:31:4:23:59:58\nMesswert: 1234Pos.: 007ID: 120\n"))}
-        << 1500 << 1 << "T" << QStringList{row(QStringLiteral("1|2020:12:31|23:59:58|1234|0.7|120"))}
-        << "120\n" << "" << "1500 2 0";
-    QTest::newRow("decimal point in the force")
-        << QStringList{closed(QStringLiteral(
-               "Nr.: 3\nJJJJ:MM:DD:d:hh:mm:ss\n2020:12:31:4:23:59:58\nMesswert: 12.5Pos.: 150ID: 000\n"))}
-        << 200 << 1 << "T" << QStringList{row(QStringLiteral("1|2020:12:31|23:59:58|12.5|15|0"))}
-        << "000\n" << "" << "200 2 0";
+    QTest::newRow("four-digit force") << QStringList{closed(QStringLiteral(
+        "Nr.: 3\nJJJJ:MM:DD:d:hh:mm:ss\n2020:12:31:4:23:59:58\nMesswert: 1234Pos.: 007ID: 120\n"))}
+                                      << 1500 << 1 << "T"
+                                      << QStringList{row(
+                                             QStringLiteral("1|2020:12:31|23:59:58|1234|0.7|120"))}
+                                      << "120\n"
+                                      << ""
+                                      << "1500 2 0";
+    QTest::newRow("decimal point in the force") << QStringList{closed(QStringLiteral(
+        "Nr.: 3\nJJJJ:MM:DD:d:hh:mm:ss\n2020:12:31:4:23:59:58\nMesswert: 12.5Pos.: 150ID: 000\n"))}
+                                                << 200 << 1 << "T"
+                                                << QStringList{row(QStringLiteral(
+                                                       "1|2020:12:31|23:59:58|12.5|15|0"))}
+                                                << "000\n"
+                                                << ""
+                                                << "200 2 0";
 }
 
 void TestReportParser::twoRecords_data()
@@ -327,39 +393,55 @@ void TestReportParser::twoRecords_data()
     QTest::newRow("second record waits, stripped of its labels")
         << QStringList{closed(record17 + record18)} << 50 << 1 << "T"
         << QStringList{row(QStringLiteral("1|2012:03:05|14:07:59|2.34|2.25|4"))}
-        << "004\nNr.: 18\n\n2012:03:06:2:15:08:00\n1,26100007\n" << "" << "50 2 0";
+        << "004\nNr.: 18\n\n2012:03:06:2:15:08:00\n1,26100007\n"
+        << ""
+        << "50 2 0";
     QTest::newRow("one row per call")
         << QStringList{closed(record17 + record18), QStringLiteral("x"), QStringLiteral("x")} << 50
         << 1 << "TTF"
         << QStringList{row(QStringLiteral("1|2012:03:05|14:07:59|2.34|2.25|4")),
                        row(QStringLiteral("2|2012:03:06|15:08:00|1.26|5|7"))}
-        << "007\n" << "xx" << "50 3 0";
+        << "007\n"
+        << "xx"
+        << "50 3 0";
     QTest::newRow("one record per report")
         << QStringList{closed(record17) + u'\n' + closed(record18) + u'\n', QString()} << 200 << 5
         << "TT"
         << QStringList{row(QStringLiteral("5|2012:03:05|14:07:59|2.3|4.5|4")),
                        row(QStringLiteral("6|2012:03:06|15:08:00|1.3|10|7"))}
-        << "007\n" << "\n" << "200 7 0";
+        << "007\n"
+        << "\n"
+        << "200 7 0";
 }
 
 void TestReportParser::fillLevel_data()
 {
     addColumns();
     QTest::newRow("fill level and entries")
-        << QStringList{closed(QStringLiteral("fill level: 042\nEntries : 0123\n"))} << -1 << 1 << "T"
-        << QStringList{QStringLiteral("value FillLevel 42")} << "\n" << "" << "-1 1 0";
+        << QStringList{closed(QStringLiteral("fill level: 042\nEntries : 0123\n"))} << -1 << 1
+        << "T" << QStringList{QStringLiteral("value FillLevel 42")} << "\n"
+        << ""
+        << "-1 1 0";
     QTest::newRow("out of the bar's range, delivered as read")
-        << QStringList{closed(QStringLiteral("fill level: 250\nEntries : 0123\n"))} << -1 << 1 << "T"
-        << QStringList{QStringLiteral("value FillLevel 250")} << "\n" << "" << "-1 1 0";
-    QTest::newRow("no entries")
-        << QStringList{closed(QStringLiteral("fill level: 042\nxyz\n"))} << -1 << 1 << "T"
-        << QStringList{QStringLiteral("value FillLevel 42")} << "042\nxyz\n" << "" << "-1 1 0";
+        << QStringList{closed(QStringLiteral("fill level: 250\nEntries : 0123\n"))} << -1 << 1
+        << "T" << QStringList{QStringLiteral("value FillLevel 250")} << "\n"
+        << ""
+        << "-1 1 0";
+    QTest::newRow("no entries") << QStringList{closed(QStringLiteral("fill level: 042\nxyz\n"))}
+                                << -1 << 1 << "T"
+                                << QStringList{QStringLiteral("value FillLevel 42")} << "042\nxyz\n"
+                                << ""
+                                << "-1 1 0";
     QTest::newRow("five-digit entries leave one digit")
         << QStringList{closed(QStringLiteral("fill level: 061\nEntries : 10000\n"))} << -1 << 1
-        << "T" << QStringList{QStringLiteral("value FillLevel 61")} << "0\n" << "" << "-1 1 0";
+        << "T" << QStringList{QStringLiteral("value FillLevel 61")} << "0\n"
+        << ""
+        << "-1 1 0";
     QTest::newRow("entries in front are not found")
-        << QStringList{closed(QStringLiteral("Entries : 0005\nfill level: 042\n"))} << -1 << 1 << "T"
-        << QStringList{QStringLiteral("value FillLevel 42")} << "042\n" << "" << "-1 1 0";
+        << QStringList{closed(QStringLiteral("Entries : 0005\nfill level: 042\n"))} << -1 << 1
+        << "T" << QStringList{QStringLiteral("value FillLevel 42")} << "042\n"
+        << ""
+        << "-1 1 0";
 }
 
 void TestReportParser::firmwareVersion_data()
@@ -369,8 +451,11 @@ void TestReportParser::firmwareVersion_data()
         QTest::newRow(name) << QStringList{closed(QStringLiteral("Softwareversion: ")
                                                   + QLatin1String(digits) + u'\n')}
                             << -1 << 1 << "T"
-                            << QStringList{QStringLiteral("text FirmwareVersion ") + QLatin1String(shown)}
-                            << "\n" << "" << "-1 1 0";
+                            << QStringList{QStringLiteral("text FirmwareVersion ")
+                                           + QLatin1String(shown)}
+                            << "\n"
+                            << ""
+                            << "-1 1 0";
     };
     add("0107", "0107", "V 1.7");
     add("0123", "0123", "V 1.23");
@@ -385,25 +470,39 @@ void TestReportParser::firmwareVersion_data()
 void TestReportParser::sleevePosition_data()
 {
     addColumns();
-    QTest::newRow("range 50")
-        << QStringList{closed(QStringLiteral("Huelsenpos.: -25\nMessbereich: 0050\n"))} << -1 << 1
-        << "T" << QStringList{QStringLiteral("sleeve -1.25")} << "\n" << "" << "50 1 -25";
-    QTest::newRow("range 100")
-        << QStringList{closed(QStringLiteral("Huelsenpos.: -25\nMessbereich: 0100\n"))} << -1 << 1
-        << "T" << QStringList{QStringLiteral("sleeve -2.5")} << "\n" << "" << "100 1 -25";
+    QTest::newRow("range 50") << QStringList{closed(
+        QStringLiteral("Huelsenpos.: -25\nMessbereich: 0050\n"))}
+                              << -1 << 1 << "T" << QStringList{QStringLiteral("sleeve -1.25")}
+                              << "\n"
+                              << ""
+                              << "50 1 -25";
+    QTest::newRow("range 100") << QStringList{closed(
+        QStringLiteral("Huelsenpos.: -25\nMessbereich: 0100\n"))}
+                               << -1 << 1 << "T" << QStringList{QStringLiteral("sleeve -2.5")}
+                               << "\n"
+                               << ""
+                               << "100 1 -25";
     QTest::newRow("beyond the spin box, delivered as computed")
         << QStringList{closed(QStringLiteral("Huelsenpos.: 123\nMessbereich: 1500\n"))} << -1 << 1
-        << "T" << QStringList{QStringLiteral("sleeve 12.3")} << "\n" << "" << "1500 1 123";
+        << "T" << QStringList{QStringLiteral("sleeve 12.3")} << "\n"
+        << ""
+        << "1500 1 123";
     QTest::newRow("raw value from an earlier call")
         << QStringList{closed(QStringLiteral("Huelsenpos.: 080\n")),
                        closed(QStringLiteral("Messbereich: 0050\n"))}
-        << -1 << 1 << "TT" << QStringList{QStringLiteral("sleeve 4")} << "\n" << "" << "50 1 80";
+        << -1 << 1 << "TT" << QStringList{QStringLiteral("sleeve 4")} << "\n"
+        << ""
+        << "50 1 80";
     QTest::newRow("raw value with a decimal point")
         << QStringList{closed(QStringLiteral("Huelsenpos.: 4.5\nMessbereich: 0100\n"))} << -1 << 1
-        << "T" << QStringList{QStringLiteral("sleeve 0.45")} << "\n" << "" << "100 1 4.5";
+        << "T" << QStringList{QStringLiteral("sleeve 0.45")} << "\n"
+        << ""
+        << "100 1 4.5";
     QTest::newRow("range in front of the position is lost")
         << QStringList{closed(QStringLiteral("Messbereich: 0050\nHuelsenpos.: 080\n"))} << 200 << 1
-        << "T" << QStringList{} << "0\n" << "" << "200 1 80";
+        << "T" << QStringList{} << "0\n"
+        << ""
+        << "200 1 80";
 }
 
 void TestReportParser::kiloNewtonDeletion_data()
@@ -411,17 +510,24 @@ void TestReportParser::kiloNewtonDeletion_data()
     addColumns();
     QTest::newRow("every kN goes")
         << QStringList{closed(QStringLiteral("current ADC force: 12,5 kN\nxkNy kN\n"))} << -1 << 1
-        << "T" << QStringList{} << " force: 12,5 \nxy \n" << "" << "-1 1 0";
+        << "T" << QStringList{} << " force: 12,5 \nxy \n"
+        << ""
+        << "-1 1 0";
     QTest::newRow("one pass: a joined kN stays")
         << QStringList{closed(QStringLiteral("current ADC force: 1 kkNN\n"))} << -1 << 1 << "T"
-        << QStringList{} << " force: 1 kN\n" << "" << "-1 1 0";
+        << QStringList{} << " force: 1 kN\n"
+        << ""
+        << "-1 1 0";
     QTest::newRow("no kN deleted without the label")
         << QStringList{closed(QStringLiteral("current ADC: 1 kN\n"))} << -1 << 1 << "T"
-        << QStringList{} << "current ADC: 1 kN\n" << "" << "-1 1 0";
+        << QStringList{} << "current ADC: 1 kN\n"
+        << ""
+        << "-1 1 0";
     QTest::newRow("deletion forms a threshold label for the next call")
         << QStringList{closed(QStringLiteral("current ADC force: 0 kN\nSMkNB: 050\n")),
                        QStringLiteral("x")}
-        << -1 << 1 << "TT" << QStringList{QStringLiteral("value WakeThreshold 50")} << "\n" << "x"
+        << -1 << 1 << "TT" << QStringList{QStringLiteral("value WakeThreshold 50")} << "\n"
+        << "x"
         << "-1 1 0";
 }
 
@@ -430,13 +536,19 @@ void TestReportParser::statusAndMenu_data()
     addColumns();
     QTest::newRow("status line, then menu")
         << QStringList{closed(QStringLiteral("System running\nKalvor2 Menue\n1: abc\n"))} << -1 << 1
-        << "T" << QStringList{} << "\n1: abc\n" << "" << "-1 1 0";
+        << "T" << QStringList{} << "\n1: abc\n"
+        << ""
+        << "-1 1 0";
     QTest::newRow("menu in front of the status line is dropped")
         << QStringList{closed(QStringLiteral("Kalvor2 Menue\nSystem running\n"))} << -1 << 1 << "T"
-        << QStringList{} << "\n" << "" << "-1 1 0";
+        << QStringList{} << "\n"
+        << ""
+        << "-1 1 0";
     QTest::newRow("menu heading drops what stands in front")
         << QStringList{closed(QStringLiteral("junk Kalvor2 Menue tail"))} << -1 << 1 << "T"
-        << QStringList{} << " tail" << "" << "-1 1 0";
+        << QStringList{} << " tail"
+        << ""
+        << "-1 1 0";
 }
 
 void TestReportParser::deletionsFormAndBreakLabels_data()
@@ -447,7 +559,9 @@ void TestReportParser::deletionsFormAndBreakLabels_data()
         << 1 << "TT"
         << QStringList{row(QStringLiteral("1|2012:03:05|14:07:59|2.34|2.25|4")),
                        row(QStringLiteral("2|||0.00|0|0"))}
-        << "" << "x" << "50 3 0";
+        << ""
+        << "x"
+        << "50 3 0";
     QTest::newRow("ID deletion breaks a waiting device ID")
         << QStringList{closed(QStringLiteral("HF-ID: 0003\n") + record17
                               + QStringLiteral("HF-ID: 0009\n")),
@@ -455,26 +569,36 @@ void TestReportParser::deletionsFormAndBreakLabels_data()
         << 50 << 1 << "TF"
         << QStringList{QStringLiteral("value DeviceId 3"),
                        row(QStringLiteral("1|2012:03:05|14:07:59|2.34|2.25|4"))}
-        << "004\nHF-0009\n" << "x" << "50 2 0";
+        << "004\nHF-0009\n"
+        << "x"
+        << "50 2 0";
     // The threshold lost in front of the first device ID makes the parser look
     // for it again after rule 6, past the second device ID.
     QTest::newRow("ID deletion inside a device ID label found earlier")
-        << QStringList{closed(QStringLiteral("SMB: 050\nHF-ID: 0003\nNr.: 5\n\n2012:03:05:1:14:07:59\n"
-                                             "2,34045HF-ID: 0009\n")),
+        << QStringList{closed(
+                           QStringLiteral("SMB: 050\nHF-ID: 0003\nNr.: 5\n\n2012:03:05:1:14:07:59\n"
+                                          "2,34045HF-ID: 0009\n")),
                        QStringLiteral("x")}
         << 50 << 1 << "TF"
         << QStringList{QStringLiteral("value DeviceId 3"),
                        row(QStringLiteral("1|2012:03:05|14:07:59|2.34|2.25|0"))}
-        << "HF-0009\n" << "x" << "50 2 0";
+        << "HF-0009\n"
+        << "x"
+        << "50 2 0";
     QTest::newRow("one pass: a joined force label stays")
-        << QStringList{closed(QStringLiteral("Nr.: 17\nJJJJ:MM:DD:d:hh:mm:ss\n2012:03:05:1:14:07:59\n"
-                                             "MessMesswert: wert: 2,34Pos.: 045ID: 004\n"))}
+        << QStringList{closed(
+               QStringLiteral("Nr.: 17\nJJJJ:MM:DD:d:hh:mm:ss\n2012:03:05:1:14:07:59\n"
+                              "MessMesswert: wert: 2,34Pos.: 045ID: 004\n"))}
         << 50 << 1 << "T" << QStringList{row(QStringLiteral("1|2012:03:05|14:07:59|0.00|0|0"))}
-        << "t: 2,34045004\n" << "" << "50 2 0";
+        << "t: 2,34045004\n"
+        << ""
+        << "50 2 0";
     QTest::newRow("separator inside a label")
         << QStringList{QStringLiteral("Serial num") + S + QStringLiteral("ber : 123456\n"),
                        QStringLiteral("\n") + S}
-        << -1 << 1 << "TT" << QStringList{} << "Serial nuber : 123456\n" << "" << "-1 1 0";
+        << -1 << 1 << "TT" << QStringList{} << "Serial nuber : 123456\n"
+        << ""
+        << "-1 1 0";
 }
 
 // The receive path only appends, but a parser that remembered how far it had

@@ -54,8 +54,9 @@ void TestConfigWrite::workedExample()
     QStringList echoes;
     for (const ConfigCommand &command : commands)
         echoes << command.echo;
-    QCOMPARE(echoes, (QStringList{"622026:12:06:7:02:12:38", "3240\n4101\n", "51130", "430",
-                                  "80005\n0010\n", "75010\n"}));
+    QCOMPARE(echoes,
+             (QStringList{"622026:12:06:7:02:12:38", "3240\n4101\n", "51130", "430",
+                          "80005\n0010\n", "75010\n"}));
 
     const QList<QPair<int, int>> expectedPauses{{50, 50}, {75, 75}, {100, 200},
                                                 {50, 50}, {50, 50}, {0, 0}};
@@ -76,13 +77,13 @@ void TestConfigWrite::clock_data()
 
     QTest::newRow("Sunday gives 7") << sunday() << "622026:12:06:7:02:12:38";
     QTest::newRow("Monday gives 1")
-            << QDateTime(QDate(2026, 12, 7), QTime(2, 12, 38)) << "622026:12:07:1:02:12:38";
+        << QDateTime(QDate(2026, 12, 7), QTime(2, 12, 38)) << "622026:12:07:1:02:12:38";
     QTest::newRow("afternoon in 24-hour form")
-            << QDateTime(QDate(2026, 3, 4), QTime(23, 59, 59)) << "622026:03:04:3:23:59:59";
-    QTest::newRow("midnight")
-            << QDateTime(QDate(2027, 1, 1), QTime(0, 0, 0)) << "622027:01:01:5:00:00:00";
+        << QDateTime(QDate(2026, 3, 4), QTime(23, 59, 59)) << "622026:03:04:3:23:59:59";
+    QTest::newRow("midnight") << QDateTime(QDate(2027, 1, 1), QTime(0, 0, 0))
+                              << "622027:01:01:5:00:00:00";
     QTest::newRow("leap day, Tuesday")
-            << QDateTime(QDate(2028, 2, 29), QTime(12, 5, 7)) << "622028:02:29:2:12:05:07";
+        << QDateTime(QDate(2028, 2, 29), QTime(12, 5, 7)) << "622028:02:29:2:12:05:07";
 }
 
 // The clock command: date, day of week, 24-hour time, zero-padded, no line end.
@@ -101,38 +102,38 @@ void TestConfigWrite::settingValues_data()
     QTest::addColumn<DeviceSettings>("settings");
     QTest::addColumn<QStringList>("expected"); // commands 2 to 6 as sent
 
-    QTest::newRow("ID 0")
-            << DeviceSettings{40, 0, 130, 0, 5, 10, 10}
-            << QStringList{"3240\n4100\n", "51130\n", "430\n", "80005\n0010\n", "75010\n"};
-    QTest::newRow("ID 31")
-            << DeviceSettings{40, 31, 130, 0, 5, 10, 10}
-            << QStringList{"3240\n4131\n", "51130\n", "430\n", "80005\n0010\n", "75010\n"};
-    QTest::newRow("duration 0")
-            << DeviceSettings{40, 1, 130, 0, 5, 10, 0}
-            << QStringList{"3240\n4101\n", "51130\n", "430\n", "80005\n0010\n", "75000\n"};
-    QTest::newRow("duration 255")
-            << DeviceSettings{40, 1, 130, 0, 5, 10, 255}
-            << QStringList{"3240\n4101\n", "51130\n", "430\n", "80005\n0010\n", "75255\n"};
+    QTest::newRow("ID 0") << DeviceSettings{40, 0, 130, 0, 5, 10, 10}
+                          << QStringList{"3240\n4100\n", "51130\n", "430\n", "80005\n0010\n",
+                                         "75010\n"};
+    QTest::newRow("ID 31") << DeviceSettings{40, 31, 130, 0, 5, 10, 10}
+                           << QStringList{"3240\n4131\n", "51130\n", "430\n", "80005\n0010\n",
+                                          "75010\n"};
+    QTest::newRow("duration 0") << DeviceSettings{40, 1, 130, 0, 5, 10, 0}
+                                << QStringList{"3240\n4101\n", "51130\n", "430\n", "80005\n0010\n",
+                                               "75000\n"};
+    QTest::newRow("duration 255") << DeviceSettings{40, 1, 130, 0, 5, 10, 255}
+                                  << QStringList{"3240\n4101\n", "51130\n", "430\n",
+                                                 "80005\n0010\n", "75255\n"};
     QTest::newRow("cycle time 2048, 4096 cycles")
-            << DeviceSettings{40, 1, 130, 0, 2048, 4096, 10}
-            << QStringList{"3240\n4101\n", "51130\n", "430\n", "82048\n4096\n", "75010\n"};
+        << DeviceSettings{40, 1, 130, 0, 2048, 4096, 10}
+        << QStringList{"3240\n4101\n", "51130\n", "430\n", "82048\n4096\n", "75010\n"};
     QTest::newRow("cycle time and cycles 0")
-            << DeviceSettings{40, 1, 130, 0, 0, 0, 10}
-            << QStringList{"3240\n4101\n", "51130\n", "430\n", "80000\n0000\n", "75010\n"};
-    QTest::newRow("brightness 5")
-            << DeviceSettings{40, 1, 5, 0, 5, 10, 10}
-            << QStringList{"3240\n4101\n", "515\n", "430\n", "80005\n0010\n", "75010\n"};
+        << DeviceSettings{40, 1, 130, 0, 0, 0, 10}
+        << QStringList{"3240\n4101\n", "51130\n", "430\n", "80000\n0000\n", "75010\n"};
+    QTest::newRow("brightness 5") << DeviceSettings{40, 1, 5, 0, 5, 10, 10}
+                                  << QStringList{"3240\n4101\n", "515\n", "430\n", "80005\n0010\n",
+                                                 "75010\n"};
     QTest::newRow("three-digit threshold and channel")
-            << DeviceSettings{255, 1, 130, 255, 5, 10, 10}
-            << QStringList{"32255\n4101\n", "51130\n", "43255\n", "80005\n0010\n", "75010\n"};
+        << DeviceSettings{255, 1, 130, 255, 5, 10, 10}
+        << QStringList{"32255\n4101\n", "51130\n", "43255\n", "80005\n0010\n", "75010\n"};
     // After a start without converter every field stands at its minimum ("?").
     QTest::newRow("all at minimum")
-            << DeviceSettings{5, 0, 0, 0, 0, 0, 0}
-            << QStringList{"325\n4100\n", "510\n", "430\n", "80000\n0000\n", "75000\n"};
+        << DeviceSettings{5, 0, 0, 0, 0, 0, 0}
+        << QStringList{"325\n4100\n", "510\n", "430\n", "80000\n0000\n", "75000\n"};
     // Out-of-range values would shift the device's fixed-width fields.
     QTest::newRow("out of range is clamped")
-            << DeviceSettings{1, -3, 300, -1, 10000, 99999, 1000}
-            << QStringList{"325\n4100\n", "51255\n", "430\n", "82048\n4096\n", "75255\n"};
+        << DeviceSettings{1, -3, 300, -1, 10000, 99999, 1000}
+        << QStringList{"325\n4100\n", "51255\n", "430\n", "82048\n4096\n", "75255\n"};
 }
 
 void TestConfigWrite::settingValues()

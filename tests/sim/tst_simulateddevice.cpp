@@ -11,7 +11,10 @@ namespace {
 class Host
 {
 public:
-    explicit Host(SimulatedDevice &device) : m_device(device) { }
+    explicit Host(SimulatedDevice &device)
+        : m_device(device)
+    {
+    }
 
     void write(const QByteArray &bytes) { m_device.receive(bytes, m_now); }
     void wait(qint64 ms)
@@ -41,8 +44,8 @@ private:
 
 QList<int> settingsList(const DeviceSettings &s)
 {
-    return {s.wakeThreshold, s.deviceId,  s.brightness, s.radioChannel,
-            s.cycleTime,     s.cycles,    s.duration};
+    return {s.wakeThreshold, s.deviceId, s.brightness, s.radioChannel,
+            s.cycleTime,     s.cycles,   s.duration};
 }
 
 const QByteArray separator(25, '=');
@@ -85,7 +88,8 @@ void TestSimulatedDevice::answers_data()
     using L = QList<QByteArray>;
     const int pause = int(SimulatedDevice::commandPauseMs);
     QTest::newRow("configuration") << L{"71\n"} << 0 << 100 << "configuration";
-    QTest::newRow("configuration in three writes") << L{"7", "1", "\n"} << 1 << 100 << "configuration";
+    QTest::newRow("configuration in three writes")
+        << L{"7", "1", "\n"} << 1 << 100 << "configuration";
     QTest::newRow("configuration without line end") << L{"71"} << 0 << 100 << "";
     QTest::newRow("pause inside a line drops it") << L{"71", "\n"} << pause + 5 << 100 << "";
     QTest::newRow("memory after the pause") << L{"2324"} << 0 << pause << "memory";
@@ -96,18 +100,19 @@ void TestSimulatedDevice::answers_data()
     QTest::newRow("memory with a pause inside") << L{"232", "4"} << pause + 5 << 100 << "";
     QTest::newRow("opening text") << L{"\nUP\n\n\r"} << 0 << 100 << "greeting";
     QTest::newRow("lone line feed") << L{"\n"} << 0 << 100 << "";
-    QTest::newRow("wake step, then configuration") << L{"\n", "71\n"} << 100 << 100 << "configuration";
+    QTest::newRow("wake step, then configuration")
+        << L{"\n", "71\n"} << 100 << 100 << "configuration";
     QTest::newRow("noise line") << L{"hello 71\n"} << 0 << 100 << "";
-    QTest::newRow("noise, pause, configuration") << L{"x7!", "71\n"} << pause + 5 << 100
-                                                 << "configuration";
+    QTest::newRow("noise, pause, configuration")
+        << L{"x7!", "71\n"} << pause + 5 << 100 << "configuration";
     QTest::newRow("long noise line, configuration")
         << L{QByteArray(1000, '7'), "\n71\n"} << 0 << 100 << "configuration";
     QByteArray everyByte;
     for (int b = 0; b < 256; ++b)
         everyByte += char(b);
     QTest::newRow("every byte value") << L{everyByte} << 0 << 100 << "";
-    QTest::newRow("every byte value, then memory") << L{everyByte, "2324"} << pause + 5 << 100
-                                                   << "memory";
+    QTest::newRow("every byte value, then memory")
+        << L{everyByte, "2324"} << pause + 5 << 100 << "memory";
 }
 
 void TestSimulatedDevice::answers()
@@ -143,22 +148,26 @@ void TestSimulatedDevice::answers()
 void TestSimulatedDevice::settingCommands_data()
 {
     QTest::addColumn<QList<QByteArray>>("writes");
-    QTest::addColumn<QList<int>>("expected"); // threshold, ID, brightness, channel, time, cycles, duration
+    QTest::addColumn<QList<int>>(
+        "expected"); // threshold, ID, brightness, channel, time, cycles, duration
 
     using L = QList<QByteArray>;
     // Defaults: 40, 1, 130, 0, 5, 10, 10.
-    QTest::newRow("threshold and ID") << L{"32200\n4117\n"} << QList<int>{200, 17, 130, 0, 5, 10, 10};
-    QTest::newRow("threshold and ID split") << L{"32", "200\n41", "17\n"}
-                                            << QList<int>{200, 17, 130, 0, 5, 10, 10};
-    QTest::newRow("lowest threshold, ID 00") << L{"325\n4100\n"} << QList<int>{5, 0, 130, 0, 5, 10, 10};
+    QTest::newRow("threshold and ID")
+        << L{"32200\n4117\n"} << QList<int>{200, 17, 130, 0, 5, 10, 10};
+    QTest::newRow("threshold and ID split")
+        << L{"32", "200\n41", "17\n"} << QList<int>{200, 17, 130, 0, 5, 10, 10};
+    QTest::newRow("lowest threshold, ID 00")
+        << L{"325\n4100\n"} << QList<int>{5, 0, 130, 0, 5, 10, 10};
     QTest::newRow("brightness 5") << L{"515\n"} << QList<int>{40, 1, 5, 0, 5, 10, 10};
     QTest::newRow("brightness 255") << L{"51255\n"} << QList<int>{40, 1, 255, 0, 5, 10, 10};
     QTest::newRow("channel") << L{"43200\n"} << QList<int>{40, 1, 130, 200, 5, 10, 10};
-    QTest::newRow("continuous mode at maximum") << L{"82048\n4096\n"}
-                                                << QList<int>{40, 1, 130, 0, 2048, 4096, 10};
-    QTest::newRow("continuous mode at zero") << L{"80000\n0000\n"} << QList<int>{40, 1, 130, 0, 0, 0, 10};
-    QTest::newRow("continuous mode split") << L{"8", "0123\n04", "56\n"}
-                                           << QList<int>{40, 1, 130, 0, 123, 456, 10};
+    QTest::newRow("continuous mode at maximum")
+        << L{"82048\n4096\n"} << QList<int>{40, 1, 130, 0, 2048, 4096, 10};
+    QTest::newRow("continuous mode at zero")
+        << L{"80000\n0000\n"} << QList<int>{40, 1, 130, 0, 0, 0, 10};
+    QTest::newRow("continuous mode split")
+        << L{"8", "0123\n04", "56\n"} << QList<int>{40, 1, 130, 0, 123, 456, 10};
     QTest::newRow("duration 0") << L{"75000\n"} << QList<int>{40, 1, 130, 0, 5, 10, 0};
     QTest::newRow("duration 255") << L{"75255\n"} << QList<int>{40, 1, 130, 0, 5, 10, 255};
     QTest::newRow("threshold below range") << L{"324\n"} << QList<int>{40, 1, 130, 0, 5, 10, 10};
@@ -166,10 +175,12 @@ void TestSimulatedDevice::settingCommands_data()
     QTest::newRow("duration above range") << L{"75256\n"} << QList<int>{40, 1, 130, 0, 5, 10, 10};
     QTest::newRow("cycle time above range, count kept")
         << L{"82049\n0033\n"} << QList<int>{40, 1, 130, 0, 5, 33, 10};
-    QTest::newRow("count above range") << L{"80007\n4097\n"} << QList<int>{40, 1, 130, 0, 7, 10, 10};
-    QTest::newRow("letters in the value") << L{"32a0\n51x\n43\n75\n"}
-                                          << QList<int>{40, 1, 130, 0, 5, 10, 10};
-    QTest::newRow("huge number") << L{"51999999999999999999\n"} << QList<int>{40, 1, 130, 0, 5, 10, 10};
+    QTest::newRow("count above range")
+        << L{"80007\n4097\n"} << QList<int>{40, 1, 130, 0, 7, 10, 10};
+    QTest::newRow("letters in the value")
+        << L{"32a0\n51x\n43\n75\n"} << QList<int>{40, 1, 130, 0, 5, 10, 10};
+    QTest::newRow("huge number") << L{"51999999999999999999\n"}
+                                 << QList<int>{40, 1, 130, 0, 5, 10, 10};
 }
 
 void TestSimulatedDevice::settingCommands()
@@ -213,8 +224,8 @@ void TestSimulatedDevice::clockCommand_data()
         return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::UTC);
     };
     QTest::newRow("Sunday") << L{"622026:12:06:7:02:12:38"} << utc(2026, 12, 6, 2, 12, 38);
-    QTest::newRow("Monday, in two writes") << L{"622027:01:04:", "1:23:59:59"}
-                                           << utc(2027, 1, 4, 23, 59, 59);
+    QTest::newRow("Monday, in two writes")
+        << L{"622027:01:04:", "1:23:59:59"} << utc(2027, 1, 4, 23, 59, 59);
     QTest::newRow("with line end") << L{"622024:02:29:4:00:00:00\n"} << utc(2024, 2, 29, 0, 0, 0);
     QTest::newRow("month 13") << L{"622026:13:06:7:02:12:38"} << QDateTime();
     QTest::newRow("29 February of a common year") << L{"622026:02:29:7:02:12:38"} << QDateTime();
@@ -255,8 +266,7 @@ void TestSimulatedDevice::clockStampsNewMeasurements()
     host.wait(3000);
     QVERIFY(device.measure(12.5, 80, host.now()));
     QCOMPARE(device.memory().size(), 1);
-    QCOMPARE(device.memory().first().time,
-             QDateTime(QDate(2027, 1, 1), QTime(0, 0, 1), Qt::UTC));
+    QCOMPARE(device.memory().first().time, QDateTime(QDate(2027, 1, 1), QTime(0, 0, 1), Qt::UTC));
     QCOMPARE(device.memory().first().deviceId, device.settings().deviceId);
 
     host.write("2324");
@@ -403,12 +413,18 @@ void TestSimulatedDevice::configurationReportLayout()
         const char *value;
     };
     const Field fields[] = {
-        {"Serial number :", 16, "123456"}, {"Huelsenpos.:", 13, "-25"},
-        {"LEDbrightness: ", 15, "009"},    {"Softwareversion:", 17, "0107"},
-        {"HF-CH: ", 7, "0012"},            {"HF-ID: ", 7, "0003"},
-        {"SMB: ", 5, "007"},               {"SMB dur.: ", 10, "255"},
-        {"Nr. of cycles: ", 15, "0004"},   {"Cycle time: ", 12, "2048"},
-        {"Messbereich:", 13, "1500"},      {"Info :", 7, "2026-03-15"},
+        {"Serial number :", 16, "123456"},
+        {"Huelsenpos.:", 13, "-25"},
+        {"LEDbrightness: ", 15, "009"},
+        {"Softwareversion:", 17, "0107"},
+        {"HF-CH: ", 7, "0012"},
+        {"HF-ID: ", 7, "0003"},
+        {"SMB: ", 5, "007"},
+        {"SMB dur.: ", 10, "255"},
+        {"Nr. of cycles: ", 15, "0004"},
+        {"Cycle time: ", 12, "2048"},
+        {"Messbereich:", 13, "1500"},
+        {"Info :", 7, "2026-03-15"},
     };
     qsizetype previous = -1;
     for (const Field &field : fields) {

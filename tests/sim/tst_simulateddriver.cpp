@@ -17,7 +17,8 @@ struct Line
     std::unique_ptr<SimulatedDriver> driver;
     FT_HANDLE handle = nullptr;
 
-    explicit Line(Timing timing, std::shared_ptr<SimulatedDevice> device = SimulatedDevice::createDemo())
+    explicit Line(Timing timing,
+                  std::shared_ptr<SimulatedDevice> device = SimulatedDevice::createDemo())
         : driver(std::make_unique<SimulatedDriver>(timing, std::move(device)))
     {
         driver->setTimeSource([this] { return t; });
@@ -111,7 +112,8 @@ void TestSimulatedDriver::operationsNeedTheOpenHandle()
 
     QCOMPARE(driver.open(0, &handle), FT_OK);
     QCOMPARE(driver.setBaudRate(handle, 115200), FT_OK);
-    QCOMPARE(driver.setDataCharacteristics(handle, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE), FT_OK);
+    QCOMPARE(driver.setDataCharacteristics(handle, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE),
+             FT_OK);
     QCOMPARE(driver.baudRate(), 115200u);
     QCOMPARE(driver.setBaudRate(handle, 0), FT_INVALID_PARAMETER);
     QCOMPARE(driver.setDataCharacteristics(handle, 9, 0, 0), FT_INVALID_PARAMETER);
@@ -147,8 +149,8 @@ void TestSimulatedDriver::instantDeliversEverythingAtOnce()
     line.t = SimulatedDevice::commandPauseMs - 1;
     QCOMPARE(line.queued(), 0u); // the device waits for the pause behind the command
     line.t = SimulatedDevice::commandPauseMs;
-    const QByteArray expected =
-        DeviceReports::memory(line.driver->device().memory(), SimulatedDevice::memoryCapacity);
+    const QByteArray expected
+        = DeviceReports::memory(line.driver->device().memory(), SimulatedDevice::memoryCapacity);
     QCOMPARE(line.queued(), quint32(expected.size()));
 
     QByteArray received;
@@ -205,8 +207,9 @@ void TestSimulatedDriver::wireRatePacing()
         line.t = start + elapsed;
         received += line.poll().size();
         const qint64 due = qint64(elapsed) * bytesPerSecond / 1000;
-        QVERIFY2(received <= due, qPrintable(QStringLiteral("%1 > %2 at %3 ms")
-                                                 .arg(received).arg(due).arg(elapsed)));
+        QVERIFY2(
+            received <= due,
+            qPrintable(QStringLiteral("%1 > %2 at %3 ms").arg(received).arg(due).arg(elapsed)));
         // A poll takes up to 4096 bytes; the rest waits in the queue.
         QCOMPARE(received + qint64(line.queued()), due);
     }
@@ -221,8 +224,9 @@ void TestSimulatedDriver::idleLineGivesNoHeadStart()
     line.write("71\n");
     line.t = 1000;
     const QByteArray first = line.poll();
-    QCOMPARE(first, DeviceReports::configuration(line.driver->device().identity(),
-                                                 line.driver->device().settings()));
+    QCOMPARE(first,
+             DeviceReports::configuration(line.driver->device().identity(),
+                                          line.driver->device().settings()));
 
     // Seconds of idle line do not let the next report arrive faster.
     line.t = 60000;
@@ -243,8 +247,9 @@ void TestSimulatedDriver::outputDroppedWhenClosed()
     QCOMPARE(line.driver->open(0, &line.handle), FT_OK);
     QCOMPARE(line.queued(), 0u);
     line.write("71\n");
-    QCOMPARE(line.poll(), DeviceReports::configuration(line.driver->device().identity(),
-                                                       line.driver->device().settings()));
+    QCOMPARE(line.poll(),
+             DeviceReports::configuration(line.driver->device().identity(),
+                                          line.driver->device().settings()));
 }
 
 void TestSimulatedDriver::realTimeByDefault()
@@ -279,9 +284,8 @@ void TestSimulatedDriver::linkReadsWholeMemoryWithoutLoss()
     QCOMPARE(link.openDevice(QStringLiteral("USB Serial Converter")), false);
     QCOMPARE(sim->baudRate(), 115200u);
 
-    const auto poll = [&link] {
-        QMetaObject::invokeMethod(&link, "receiveUSBdata", Qt::DirectConnection);
-    };
+    const auto poll
+        = [&link] { QMetaObject::invokeMethod(&link, "receiveUSBdata", Qt::DirectConnection); };
     QByteArray expected = DeviceReports::greeting();
     t = 100;
     link.sendText(QStringLiteral("\n"));

@@ -151,7 +151,8 @@ void TestSimulatorParser::configurationShowsDeviceState_data()
     QTest::addColumn<QString>("checkDate");
     QTest::addColumn<int>("sleeveRaw");
     QTest::addColumn<int>("range");
-    QTest::addColumn<QList<int>>("settings"); // threshold, ID, brightness, channel, time, cycles, duration
+    QTest::addColumn<QList<int>>(
+        "settings"); // threshold, ID, brightness, channel, time, cycles, duration
     QTest::addColumn<QString>("firmwareShown");
     QTest::addColumn<double>("sleeveShown");
 
@@ -159,9 +160,9 @@ void TestSimulatorParser::configurationShowsDeviceState_data()
                                  << QList<int>{40, 1, 130, 0, 5, 10, 10} << "V 1.23" << 2.25;
     QTest::newRow("negative sleeve, 100 kN") << "A1B2C3" << 105 << "2026-03-15" << -25 << 100
                                              << QList<int>{5, 0, 0, 0, 0, 0, 0} << "V 1.5" << -2.5;
-    QTest::newRow("largest values, 1500 kN") << "999999" << 1000 << "31.12.2099" << 999 << 1500
-                                             << QList<int>{255, 31, 255, 255, 2048, 4096, 255}
-                                             << "V 10.0" << 99.9;
+    QTest::newRow("largest values, 1500 kN")
+        << "999999" << 1000 << "31.12.2099" << 999 << 1500
+        << QList<int>{255, 31, 255, 255, 2048, 4096, 255} << "V 10.0" << 99.9;
 }
 
 void TestSimulatorParser::configurationShowsDeviceState()
@@ -207,7 +208,8 @@ void TestSimulatorParser::configurationShowsDeviceState()
     QCOMPARE(sink.texts.value(T::FirmwareVersion), firmwareShown);
     QCOMPARE(sink.texts.value(T::CheckDate), checkDate);
     QCOMPARE(program.measuringRange, range);
-    QVERIFY2(qAbs(sink.sleevePosition - sleeveShown) < 1e-5, qPrintable(QString::number(sink.sleevePosition)));
+    QVERIFY2(qAbs(sink.sleevePosition - sleeveShown) < 1e-5,
+             qPrintable(QString::number(sink.sleevePosition)));
     QCOMPARE(sink.values.value(V::WakeThreshold, -1), settings[0]);
     QCOMPARE(sink.values.value(V::DeviceId, -1), settings[1]);
     QCOMPARE(sink.values.value(V::Brightness, -1), settings[2]);
@@ -262,8 +264,8 @@ void TestSimulatorParser::rowsAppearWhileMemoryStreams()
     program.runToEnd();
     program.command("2324");
     const int total = int(SimulatedDevice::demoRecordCount);
-    const qint64 reportBytes =
-        DeviceReports::memory(program.device().memory(), SimulatedDevice::memoryCapacity).size();
+    const qint64 reportBytes
+        = DeviceReports::memory(program.device().memory(), SimulatedDevice::memoryCapacity).size();
     // Half the report's line time later, about half the rows are there:
     // they follow the bytes, not the end of the report.
     program.run(reportBytes * 1000 / SimulatedDriver::wireBytesPerSecond / 2);

@@ -41,7 +41,7 @@ public:
     // Record
     QList<Call> calls;
     QList<Call> callsOf(const QString &operation) const;
-    QByteArray writtenBytes() const; // every byte written, in order
+    QByteArray writtenBytes() const;  // every byte written, in order
     QList<QByteArray> writes() const; // one entry per write call
     void clearLog() { calls.clear(); }
     int getStatusCount = 0; // counted apart: the 1 ms poll makes many
@@ -59,8 +59,8 @@ public:
     FT_STATUS close(FT_HANDLE handle) override;
 
 private:
-    void log(const QString &operation, const QByteArray &bytes = {}, quint32 a1 = 0,
-             quint32 a2 = 0, quint32 a3 = 0);
+    void log(const QString &operation, const QByteArray &bytes = {}, quint32 a1 = 0, quint32 a2 = 0,
+             quint32 a3 = 0);
     QElapsedTimer m_clock;
     bool m_open = false;
     int m_handleTag = 0;

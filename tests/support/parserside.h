@@ -11,7 +11,7 @@
 // One side of a parser comparison: a parser with its own accumulator, the
 // controller's three variables and a text sink, as the differential test and
 // the fuzzer drive the product and the reference parser side by side.
-template <class Parser>
+template<class Parser>
 struct ParserSide
 {
     Parser parser;
@@ -36,7 +36,7 @@ inline bool sameFloat(float a, float b)
 
 // The controller's three variables, on anything that holds them under their
 // names: a parser side, a snapshot, the controller itself.
-template <class A, class B>
+template<class A, class B>
 bool sameVariables(const A &a, const B &b)
 {
     return a.measuringRange == b.measuringRange && a.measurementNumber == b.measurementNumber
@@ -44,7 +44,7 @@ bool sameVariables(const A &a, const B &b)
 }
 
 // "range/number/sleeve", for messages about a difference.
-template <class T>
+template<class T>
 QString variablesText(const T &holder)
 {
     return QStringLiteral("%1/%2/%3")
@@ -71,17 +71,17 @@ struct ParserSnapshot
     }
 };
 
-template <class Parser>
+template<class Parser>
 ParserSnapshot snapshot(const ParserSide<Parser> &side)
 {
-    return {side.accumulator,       side.parser.block(),     side.sink.log().size(),
-            side.measuringRange,    side.measurementNumber, side.sleevePositionRaw};
+    return {side.accumulator,    side.parser.block(),    side.sink.log().size(),
+            side.measuringRange, side.measurementNumber, side.sleevePositionRaw};
 }
 
 // What one parser call left different between the two sides, or an empty
 // string: the call's deliveries (those after the first `logSize`), the report
 // block, the accumulator and the controller's variables.
-template <class Product, class Reference>
+template<class Product, class Reference>
 QString sideDifference(const ParserSide<Product> &product, const ParserSide<Reference> &reference,
                        qsizetype logSize)
 {

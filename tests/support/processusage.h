@@ -4,7 +4,7 @@
 
 // What this process costs the machine, for the fault tests and the benchmark.
 namespace ProcessUsage {
-double cpuMs();                 // CPU time so far (user and system), in ms
+double cpuMs();                        // CPU time so far (user and system), in ms
 double cpuPercentWhileRunning(int ms); // runs the event loop; percent of one core
-qint64 residentKiB();           // resident memory now
+qint64 residentKiB();                  // resident memory now
 } // namespace ProcessUsage

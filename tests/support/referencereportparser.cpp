@@ -15,8 +15,7 @@ double scaled(double raw, int measuringRange)
 
 } // namespace
 
-bool ReferenceReportParser::parseReport(QString &accumulator, ParserState &state,
-                                        ReportSink &sink)
+bool ReferenceReportParser::parseReport(QString &accumulator, ParserState &state, ReportSink &sink)
 {
     bool changed = false;
 
@@ -47,7 +46,8 @@ bool ReferenceReportParser::parseReport(QString &accumulator, ParserState &state
     }
     if (valueRule(QStringLiteral("Softwareversion:"), 17, 4, 4, &value)) {
         const int v = value.toInt();
-        sink.setText(ReportSink::Text::FirmwareVersion, QString::asprintf("V %d.%d", v / 100, v % 100));
+        sink.setText(ReportSink::Text::FirmwareVersion,
+                     QString::asprintf("V %d.%d", v / 100, v % 100));
         changed = true;
     }
     if (valueRule(QStringLiteral("HF-CH: "), 7, 4, 4, &value)) {

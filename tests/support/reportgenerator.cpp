@@ -3,32 +3,50 @@
 namespace {
 
 const QStringList allLabels = {
-    QStringLiteral("Serial number :"), QStringLiteral("Huelsenpos.:"),
-    QStringLiteral("LEDbrightness: "), QStringLiteral("Softwareversion:"),
-    QStringLiteral("HF-CH: "),         QStringLiteral("HF-ID: "),
-    QStringLiteral("SMB: "),           QStringLiteral("SMB dur.: "),
-    QStringLiteral("Nr. of cycles: "), QStringLiteral("Cycle time: "),
-    QStringLiteral("Messbereich:"),    QStringLiteral("Info :"),
-    QStringLiteral("Nr.:"),            QStringLiteral("fill level:"),
-    QStringLiteral("Entries :"),       QStringLiteral("current ADC force:"),
-    QStringLiteral("System running"),  QStringLiteral("Kalvor2 Menue"),
+    QStringLiteral("Serial number :"),
+    QStringLiteral("Huelsenpos.:"),
+    QStringLiteral("LEDbrightness: "),
+    QStringLiteral("Softwareversion:"),
+    QStringLiteral("HF-CH: "),
+    QStringLiteral("HF-ID: "),
+    QStringLiteral("SMB: "),
+    QStringLiteral("SMB dur.: "),
+    QStringLiteral("Nr. of cycles: "),
+    QStringLiteral("Cycle time: "),
+    QStringLiteral("Messbereich:"),
+    QStringLiteral("Info :"),
+    QStringLiteral("Nr.:"),
+    QStringLiteral("fill level:"),
+    QStringLiteral("Entries :"),
+    QStringLiteral("current ADC force:"),
+    QStringLiteral("System running"),
+    QStringLiteral("Kalvor2 Menue"),
 };
 
 // Texts the record rule and the force rule delete from the whole block.
 const QStringList deletedTexts = {
-    QStringLiteral("JJJJ:MM:DD:d:hh:mm:ss"), QStringLiteral("Messwert: "),
-    QStringLiteral("Pos.: "), QStringLiteral("ID: "), QStringLiteral("kN"),
+    QStringLiteral("JJJJ:MM:DD:d:hh:mm:ss"),
+    QStringLiteral("Messwert: "),
+    QStringLiteral("Pos.: "),
+    QStringLiteral("ID: "),
+    QStringLiteral("kN"),
 };
 
 // Texts that turn into labels, or lose them, once the deletions have run.
 const QStringList trapTexts = {
-    QStringLiteral("Nr.ID: :"),       QStringLiteral("SMkNB: "),
-    QStringLiteral("HF-IID: D: "),    QStringLiteral("MessMesswert: wert: "),
-    QStringLiteral("kkNN"),           QStringLiteral("Nr.Pos.: :"),
-    QStringLiteral("PoPos.: s.: "),   QStringLiteral("IID: D: "),
+    QStringLiteral("Nr.ID: :"),
+    QStringLiteral("SMkNB: "),
+    QStringLiteral("HF-IID: D: "),
+    QStringLiteral("MessMesswert: wert: "),
+    QStringLiteral("kkNN"),
+    QStringLiteral("Nr.Pos.: :"),
+    QStringLiteral("PoPos.: s.: "),
+    QStringLiteral("IID: D: "),
     QStringLiteral("JJJJ:MM:DD:d:hhJJJJ:MM:DD:d:hh:mm:ss:mm:ss"),
-    QStringLiteral("Nr.kN:"),         QStringLiteral("fill lekNvel:"),
-    QStringLiteral("Nr.JJJJ:MM:DD:d:hh:mm:ss:"), QStringLiteral("HF-ID: 0007\n"),
+    QStringLiteral("Nr.kN:"),
+    QStringLiteral("fill lekNvel:"),
+    QStringLiteral("Nr.JJJJ:MM:DD:d:hh:mm:ss:"),
+    QStringLiteral("HF-ID: 0007\n"),
 };
 
 } // namespace
@@ -71,7 +89,8 @@ QString ReportGenerator::configurationReport()
     body += QStringLiteral("Serial number : ") + serial + u'\n';
     body += QStringLiteral("Huelsenpos.: ") + QString::asprintf("%03d", bounded(0, 200)) + u'\n';
     body += QStringLiteral("LEDbrightness: ") + QString::asprintf("%03d", bounded(0, 255)) + u'\n';
-    body += QStringLiteral("Softwareversion: ") + QString::asprintf("%04d", bounded(100, 1299)) + u'\n';
+    body += QStringLiteral("Softwareversion: ") + QString::asprintf("%04d", bounded(100, 1299))
+        + u'\n';
     body += QStringLiteral("HF-CH: ") + QString::asprintf("%04d", bounded(0, 99)) + u'\n';
     body += QStringLiteral("HF-ID: ") + QString::asprintf("%04d", bounded(0, 999)) + u'\n';
     body += QStringLiteral("SMB: ") + QString::asprintf("%03d", bounded(0, 255)) + u'\n';
@@ -96,7 +115,8 @@ QString ReportGenerator::statusReport()
 {
     switch (bounded(0, 2)) {
     case 0:
-        return finished(QStringLiteral("current ADC force: ") + forceText() + QStringLiteral(" kN"));
+        return finished(QStringLiteral("current ADC force: ") + forceText()
+                        + QStringLiteral(" kN"));
     case 1:
         return finished(QStringLiteral("System running"));
     default:
@@ -144,8 +164,8 @@ QString ReportGenerator::junk(int length)
 {
     // Mostly characters the labels are made of, so that junk now and then
     // forms label fragments.
-    static const QString alphabet =
-        QStringLiteral("Nr.:ID: kNSMBPos=\n0123456789 ,-:HF-CJMmessbreichwt");
+    static const QString alphabet
+        = QStringLiteral("Nr.:ID: kNSMBPos=\n0123456789 ,-:HF-CJMmessbreichwt");
     QString text;
     for (int i = 0; i < length; ++i) {
         const int kind = bounded(0, 19);
@@ -347,8 +367,8 @@ void ReportGenerator::mutateOnce(QString &text)
         break;
     }
     case 11: { // a status line that deletes every "kN", right behind other text
-        text.insert(anywhere(), QStringLiteral("current ADC force: ") + forceText()
-                                    + QStringLiteral(" kN\n"));
+        text.insert(anywhere(),
+                    QStringLiteral("current ADC force: ") + forceText() + QStringLiteral(" kN\n"));
         break;
     }
     default: { // a record with parts missing or duplicated

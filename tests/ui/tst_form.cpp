@@ -71,7 +71,11 @@ void TestForm::widgets_data()
     QTest::addColumn<QString>("parentName");
     QTest::addColumn<QRect>("geometry"); // null: laid out by the tab widget
 
-    struct Row { const char *name, *cls, *parent; QRect rect; };
+    struct Row
+    {
+        const char *name, *cls, *parent;
+        QRect rect;
+    };
     const Row rows[] = {
         {"tabWidget", "QTabWidget", "KalvorIIControl", {0, 250, 931, 301}},
         {"Corvand", "QWidget", "tabWidget", {}},
@@ -127,7 +131,8 @@ void TestForm::widgets_data()
     };
     static_assert(std::size(rows) == 51);
     for (const Row &r : rows)
-        QTest::newRow(r.name) << QString::fromLatin1(r.cls) << QString::fromLatin1(r.parent) << r.rect;
+        QTest::newRow(r.name) << QString::fromLatin1(r.cls) << QString::fromLatin1(r.parent)
+                              << r.rect;
 }
 
 void TestForm::widgets()
@@ -246,8 +251,8 @@ void TestForm::spinBoxesClamp()
 
 void TestForm::states()
 {
-    const QSet<QString> disabled = {QStringLiteral("timeEdit"), QStringLiteral("dateEdit"),
-                                    QStringLiteral("Huelsenpos_SB")};
+    const QSet<QString> disabled
+        = {QStringLiteral("timeEdit"), QStringLiteral("dateEdit"), QStringLiteral("Huelsenpos_SB")};
     const auto all = m_window->findChildren<QWidget *>();
     for (QWidget *w : all) {
         if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_"))
@@ -288,7 +293,8 @@ void TestForm::fonts()
             QCOMPARE(l->font().pointSize(), 11);
             QCOMPARE(l->font().weight(), QFont::Normal);
         } else {
-            QVERIFY2(l->font().pointSize() == 12 && l->font().weight() == QFont::Bold, qPrintable(name));
+            QVERIFY2(l->font().pointSize() == 12 && l->font().weight() == QFont::Bold,
+                     qPrintable(name));
         }
     }
     // Everything else keeps the application font.
@@ -305,14 +311,16 @@ void TestForm::alignment_data()
     const int right = Qt::AlignRight | Qt::AlignVCenter;
     const int left = Qt::AlignLeft | Qt::AlignVCenter;
     const int centre = Qt::AlignHCenter | Qt::AlignVCenter;
-    for (const char *name : {"DurationSpinBox_LB", "BrightnessSpinBox_LB", "geraeteIdSpinBox_LB",
-                             "interruptSpinBox_LB", "timeEdit_LB", "dateEdit_LB", "DurationSpinBox_LB_2",
-                             "BrightnessSpinBox_LB_2", "DurationSpinBox_LB_4", "DurationSpinBox_LB_6"})
+    for (const char *name :
+         {"DurationSpinBox_LB", "BrightnessSpinBox_LB", "geraeteIdSpinBox_LB",
+          "interruptSpinBox_LB", "timeEdit_LB", "dateEdit_LB", "DurationSpinBox_LB_2",
+          "BrightnessSpinBox_LB_2", "DurationSpinBox_LB_4", "DurationSpinBox_LB_6"})
         QTest::newRow(name) << right;
     for (const char *name : {"DurationSpinBox_LB_5", "DurationSpinBox_LB_3"})
         QTest::newRow(name) << left;
-    for (const char *name : {"FTDI_connection_LB", "label", "CheckDatum_lb", "label_7", "SerialNumber_lb",
-                             "label_9", "FirmwareVersionsNumber_lb", "Speicherbelegung_LB"})
+    for (const char *name :
+         {"FTDI_connection_LB", "label", "CheckDatum_lb", "label_7", "SerialNumber_lb", "label_9",
+          "FirmwareVersionsNumber_lb", "Speicherbelegung_LB"})
         QTest::newRow(name) << centre;
 }
 
@@ -346,8 +354,11 @@ void TestForm::tree()
 
     QCOMPARE(t->columnCount(), 6);
     QCOMPARE(t->topLevelItemCount(), 0);
-    const QStringList headers = {QStringLiteral("Messung"), QStringLiteral("Datum"), QStringLiteral("Zeit"),
-                                 QStringLiteral("Messwert [kN]"), QStringLiteral("Hülsenposition [mm]"),
+    const QStringList headers = {QStringLiteral("Messung"),
+                                 QStringLiteral("Datum"),
+                                 QStringLiteral("Zeit"),
+                                 QStringLiteral("Messwert [kN]"),
+                                 QStringLiteral("Hülsenposition [mm]"),
                                  QStringLiteral("Geraete ID")};
     for (int c = 0; c < headers.size(); ++c)
         QCOMPARE(t->headerItem()->text(c), headers.at(c));
@@ -356,22 +367,51 @@ void TestForm::tree()
 void TestForm::stacking_data()
 {
     QTest::addColumn<QStringList>("order"); // bottom to top
-    QTest::newRow("frame_5") << QStringList{
-        "DurationSpinBox_LB", "Duration_SB", "BrightnessSpinBox_LB", "BrightnessValue_SB", "ID_range_LB",
-        "label_15", "label_16", "label_17", "WriteConfig_PB", "ReadConfig_PB", "interruptValue_SB",
-        "SetDefault_PB", "geraeteIdSpinBox_LB", "interruptSpinBox_LB", "timeEdit_LB", "timeEdit",
-        "dateEdit_LB", "dateEdit", "geraeteID_SB"};
-    QTest::newRow("frame_7") << QStringList{
-        "Funkkanal_SB", "DauerTime_SB", "DauerCycles_SB", "label_19", "label_18", "DurationSpinBox_LB_2",
-        "BrightnessSpinBox_LB_2", "DurationSpinBox_LB_4", "DurationSpinBox_LB_3", "Incoming_Data_TextEdit",
-        "Huelsenpos_SB", "DurationSpinBox_LB_6", "DurationSpinBox_LB_5"};
+    QTest::newRow("frame_5") << QStringList{"DurationSpinBox_LB",
+                                            "Duration_SB",
+                                            "BrightnessSpinBox_LB",
+                                            "BrightnessValue_SB",
+                                            "ID_range_LB",
+                                            "label_15",
+                                            "label_16",
+                                            "label_17",
+                                            "WriteConfig_PB",
+                                            "ReadConfig_PB",
+                                            "interruptValue_SB",
+                                            "SetDefault_PB",
+                                            "geraeteIdSpinBox_LB",
+                                            "interruptSpinBox_LB",
+                                            "timeEdit_LB",
+                                            "timeEdit",
+                                            "dateEdit_LB",
+                                            "dateEdit",
+                                            "geraeteID_SB"};
+    QTest::newRow("frame_7") << QStringList{"Funkkanal_SB",
+                                            "DauerTime_SB",
+                                            "DauerCycles_SB",
+                                            "label_19",
+                                            "label_18",
+                                            "DurationSpinBox_LB_2",
+                                            "BrightnessSpinBox_LB_2",
+                                            "DurationSpinBox_LB_4",
+                                            "DurationSpinBox_LB_3",
+                                            "Incoming_Data_TextEdit",
+                                            "Huelsenpos_SB",
+                                            "DurationSpinBox_LB_6",
+                                            "DurationSpinBox_LB_5"};
     QTest::newRow("Corvand") << QStringList{"frame_5", "frame_7"};
-    QTest::newRow("System") << QStringList{
-        "Speicherbelegung_LB", "ReadSpeicher_PB", "ClearSpeicher_PB", "ExportMesswerte_PB",
-        "Speicherbelegung_PB", "Messwert_treeWidget"};
-    QTest::newRow("KalvorIIControl") << QStringList{
-        "label_9", "label_7", "label", "tabWidget", "SerialNumber_lb", "CheckDatum_lb",
-        "FirmwareVersionsNumber_lb", "FTDI_connection_LB", "Corvand_Logo_LB"};
+    QTest::newRow("System") << QStringList{"Speicherbelegung_LB", "ReadSpeicher_PB",
+                                           "ClearSpeicher_PB",    "ExportMesswerte_PB",
+                                           "Speicherbelegung_PB", "Messwert_treeWidget"};
+    QTest::newRow("KalvorIIControl") << QStringList{"label_9",
+                                                    "label_7",
+                                                    "label",
+                                                    "tabWidget",
+                                                    "SerialNumber_lb",
+                                                    "CheckDatum_lb",
+                                                    "FirmwareVersionsNumber_lb",
+                                                    "FTDI_connection_LB",
+                                                    "Corvand_Logo_LB"};
 }
 
 void TestForm::stacking()

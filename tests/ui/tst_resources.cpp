@@ -64,8 +64,10 @@ void TestResources::pngFiles_data()
     QTest::newRow("banner") << ":/Logo/header.png" << QSize(950, 176) << 6 << true;
     QTest::newRow("up") << ":/Logo/design/up_arrow.png" << QSize(7, 5) << 3 << false;
     QTest::newRow("down") << ":/Logo/design/down_arrow.png" << QSize(7, 5) << 4 << false;
-    QTest::newRow("up disabled") << ":/Logo/design/up_arrow_disabled.png" << QSize(7, 5) << 4 << false;
-    QTest::newRow("down disabled") << ":/Logo/design/down_arrow_disabled.png" << QSize(7, 5) << 4 << false;
+    QTest::newRow("up disabled") << ":/Logo/design/up_arrow_disabled.png" << QSize(7, 5) << 4
+                                 << false;
+    QTest::newRow("down disabled")
+        << ":/Logo/design/down_arrow_disabled.png" << QSize(7, 5) << 4 << false;
 }
 
 void TestResources::pngFiles()
@@ -110,7 +112,8 @@ void TestResources::iconFile()
         QCOMPARE(qFromLittleEndian<quint16>(entry + 6), quint16(8)); // bits per pixel
         const quint32 offset = qFromLittleEndian<quint32>(entry + 12);
         QVERIFY(offset + 40 <= quint32(data.size()));
-        QCOMPARE(qFromLittleEndian<quint16>(p + offset + 14), quint16(8)); // the bitmap's own header agrees
+        QCOMPARE(qFromLittleEndian<quint16>(p + offset + 14),
+                 quint16(8)); // the bitmap's own header agrees
     }
     QCOMPARE(sizes, (QList<QSize>{QSize(32, 32), QSize(16, 16)}));
 
@@ -139,10 +142,11 @@ void TestResources::noOtherFiles()
             files << it.next();
     }
     files.sort();
-    QCOMPARE(files, (QStringList{":/Icon/KVii_SplashScreen.png", ":/Icon/KWII.ico",
-                                 ":/Logo/design/down_arrow.png", ":/Logo/design/down_arrow_disabled.png",
-                                 ":/Logo/design/up_arrow.png", ":/Logo/design/up_arrow_disabled.png",
-                                 ":/Logo/header.png"}));
+    QCOMPARE(files,
+             (QStringList{":/Icon/KVii_SplashScreen.png", ":/Icon/KWII.ico",
+                          ":/Logo/design/down_arrow.png", ":/Logo/design/down_arrow_disabled.png",
+                          ":/Logo/design/up_arrow.png", ":/Logo/design/up_arrow_disabled.png",
+                          ":/Logo/header.png"}));
 }
 
 void TestResources::bannerInForm()

@@ -26,55 +26,64 @@ QString normalised(QString sheet)
 QString spinBoxSheet(const QString &type)
 {
     return QStringLiteral(
-        "T { background-color: rgb(255,255,255) }"
-        "T::up-button { subcontrol-origin: border; subcontrol-position: top right;"
-        "  background-color: rgb(180,181,185); border: 1px solid rgb(131,131,131); right: 1px; top: 1px;"
-        "  width: 14px; height: 7px }"
-        "T::up-button:hover { background-color: rgb(0,181,185) }"
-        "T::up-button:pressed { background-color: rgb(0,181,185); border: 1px solid rgb(131,131,131);"
-        "  right: 1px; bottom: 1px; width: 14px; height: 7px }"
-        "T::up-arrow { image: url(:/Logo/design/up_arrow.png); width: 6px; height: 6px }"
-        "T::up-arrow:disabled, T::up-arrow:off { image: url(:/Logo/design/up_arrow_disabled.png) }"
-        "T::down-button { subcontrol-origin: border; subcontrol-position: bottom right;"
-        "  background-color: rgb(180,181,185); border: 1px solid rgb(131,131,131); right: 1px; bottom: 1px;"
-        "  width: 14px; height: 7px }"
-        "T::down-button:hover { background-color: rgb(0,181,185) }"
-        "T::down-button:pressed { background-color: rgb(0,181,185); border: 1px solid rgb(131,131,131);"
-        "  right: 1px; bottom: 1px; width: 14px; height: 7px }"
-        "T::down-arrow { image: url(:/Logo/design/down_arrow.png); width: 6px; height: 6px }"
-        "T::down-arrow:disabled, T::down-arrow:off { image: url(:/Logo/design/down_arrow_disabled.png) }")
+               "T { background-color: rgb(255,255,255) }"
+               "T::up-button { subcontrol-origin: border; subcontrol-position: top right;"
+               "  background-color: rgb(180,181,185); border: 1px solid rgb(131,131,131); right: "
+               "1px; top: 1px;"
+               "  width: 14px; height: 7px }"
+               "T::up-button:hover { background-color: rgb(0,181,185) }"
+               "T::up-button:pressed { background-color: rgb(0,181,185); border: 1px solid "
+               "rgb(131,131,131);"
+               "  right: 1px; bottom: 1px; width: 14px; height: 7px }"
+               "T::up-arrow { image: url(:/Logo/design/up_arrow.png); width: 6px; height: 6px }"
+               "T::up-arrow:disabled, T::up-arrow:off { image: "
+               "url(:/Logo/design/up_arrow_disabled.png) }"
+               "T::down-button { subcontrol-origin: border; subcontrol-position: bottom right;"
+               "  background-color: rgb(180,181,185); border: 1px solid rgb(131,131,131); right: "
+               "1px; bottom: 1px;"
+               "  width: 14px; height: 7px }"
+               "T::down-button:hover { background-color: rgb(0,181,185) }"
+               "T::down-button:pressed { background-color: rgb(0,181,185); border: 1px solid "
+               "rgb(131,131,131);"
+               "  right: 1px; bottom: 1px; width: 14px; height: 7px }"
+               "T::down-arrow { image: url(:/Logo/design/down_arrow.png); width: 6px; height: 6px }"
+               "T::down-arrow:disabled, T::down-arrow:off { image: "
+               "url(:/Logo/design/down_arrow_disabled.png) }")
         .replace(QLatin1Char('T'), type);
 }
 
 QString editSheet(const QString &type)
 {
     return QStringLiteral(
-        "T { background-color: rgb(255,255,255) }"
-        "T::up-button { background-color: rgb(180,181,185); border: 1px solid rgb(131,131,131);"
-        "  right: 1px; top: 1px; width: 14px; height: 7px }"
-        "T::down-button { background-color: rgb(180,181,185); border: 1px solid rgb(131,131,131);"
-        "  right: 1px; bottom: 1px; width: 14px; height: 7px }"
-        "T::up-button:hover { }"
-        "T::up-button:pressed { }"
-        "T::up-arrow { image: url(:/Logo/design/up_arrow.png); width: 6px; height: 6px }"
-        "T::down-arrow { image: url(:/Logo/design/down_arrow.png); width: 6px; height: 6px }")
+               "T { background-color: rgb(255,255,255) }"
+               "T::up-button { background-color: rgb(180,181,185); border: 1px solid "
+               "rgb(131,131,131);"
+               "  right: 1px; top: 1px; width: 14px; height: 7px }"
+               "T::down-button { background-color: rgb(180,181,185); border: 1px solid "
+               "rgb(131,131,131);"
+               "  right: 1px; bottom: 1px; width: 14px; height: 7px }"
+               "T::up-button:hover { }"
+               "T::up-button:pressed { }"
+               "T::up-arrow { image: url(:/Logo/design/up_arrow.png); width: 6px; height: 6px }"
+               "T::down-arrow { image: url(:/Logo/design/down_arrow.png); width: 6px; height: 6px "
+               "}")
         .replace(QLatin1Char('T'), type);
 }
 
-const QString tabSheet = QStringLiteral(
-    "QWidget { background: rgb(169,192,198) }"
-    "QTabWidget::pane { border-top: 0px solid; background: rgb(169,192,198) }"
-    "QTabWidget::tab-bar { left: 0px }"
-    "QTabBar::tab { background: rgb(125,160,170); border-top-left-radius: 4px;"
-    "  border-top-right-radius: 4px; min-width: 46ex; padding: 6px }"
-    "QTabBar::tab:selected, QTabBar::tab:hover { background: rgb(169,192,198) }"
-    "QTabBar::tab:!selected { margin-top: 2px }");
+const QString tabSheet
+    = QStringLiteral("QWidget { background: rgb(169,192,198) }"
+                     "QTabWidget::pane { border-top: 0px solid; background: rgb(169,192,198) }"
+                     "QTabWidget::tab-bar { left: 0px }"
+                     "QTabBar::tab { background: rgb(125,160,170); border-top-left-radius: 4px;"
+                     "  border-top-right-radius: 4px; min-width: 46ex; padding: 6px }"
+                     "QTabBar::tab:selected, QTabBar::tab:hover { background: rgb(169,192,198) }"
+                     "QTabBar::tab:!selected { margin-top: 2px }");
 
-const QString buttonSheet = QStringLiteral(
-    "QPushButton { border: 0px solid #8f8f91; border-radius: 0px; background-color: rgb(135,161,178);"
-    "  min-width: 80px }"
-    "QPushButton:pressed { background: rgb(169,192,198) }"
-    "QPushButton:flat { border: none }");
+const QString buttonSheet = QStringLiteral("QPushButton { border: 0px solid #8f8f91; "
+                                           "border-radius: 0px; background-color: rgb(135,161,178);"
+                                           "  min-width: 80px }"
+                                           "QPushButton:pressed { background: rgb(169,192,198) }"
+                                           "QPushButton:flat { border: none }");
 
 const QString treeSheet = QStringLiteral(
     "QTreeWidget { background-color: rgb(91,123,144); color: rgb(177, 194, 208) }"
@@ -100,7 +109,8 @@ QColor gradientAt(QPoint p, QSize box)
     qreal t = (rel.x() * dir.x() + rel.y() * dir.y()) / (dir.x() * dir.x() + dir.y() * dir.y());
     t = qBound<qreal>(0, t, 1);
     const QColor a(120, 148, 167), b(212, 220, 228);
-    return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t, a.greenF() + (b.greenF() - a.greenF()) * t,
+    return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t,
+                            a.greenF() + (b.greenF() - a.greenF()) * t,
                             a.blueF() + (b.blueF() - a.blueF()) * t);
 }
 
@@ -161,12 +171,17 @@ void TestStyle::sheets_data()
         // The light end of the gradient spells out its alpha: Qt 6 rejects a
         // three-component rgba() and the gradient would fade to black.
         {"KalvorIIControl",
-         {QStringLiteral("background-color: qlineargradient(spread:pad, x1:1, y1:0.205, x2:0, y2:0, "
-                         "stop:0 rgba(120, 148, 167, 255), stop:1 rgba(212,220,228,255));\n\n"),
+         {QStringLiteral(
+              "background-color: qlineargradient(spread:pad, x1:1, y1:0.205, x2:0, y2:0, "
+              "stop:0 rgba(120, 148, 167, 255), stop:1 rgba(212,220,228,255));\n\n"),
           true}},
         {"tabWidget", {tabSheet, false}},
-        {"frame_5", {QStringLiteral("background-color: rgb(91, 123, 144);\nborder: 0px solid green;\n\n"), true}},
-        {"frame_7", {QStringLiteral("background-color: rgb(91, 123, 144);\nborder: 0px solid green;\n"), true}},
+        {"frame_5",
+         {QStringLiteral("background-color: rgb(91, 123, 144);\nborder: 0px solid green;\n\n"),
+          true}},
+        {"frame_7",
+         {QStringLiteral("background-color: rgb(91, 123, 144);\nborder: 0px solid green;\n"),
+          true}},
         {"label_9", {cell + QLatin1Char('\n'), true}},
         {"Messwert_treeWidget", {treeSheet, false}},
         {"Speicherbelegung_PB", {QStringLiteral("background-color: rgb(135,161,178);"), true}},
@@ -175,17 +190,17 @@ void TestStyle::sheets_data()
         {"dateEdit", {editSheet(QStringLiteral("QDateEdit")), false}},
     };
     // Carry nothing: their look comes from the cascade.
-    for (const char *name : {"Corvand", "System", "Corvand_Logo_LB", "Funkkanal_SB", "Incoming_Data_TextEdit",
-                             "Speicherbelegung_LB"})
+    for (const char *name : {"Corvand", "System", "Corvand_Logo_LB", "Funkkanal_SB",
+                             "Incoming_Data_TextEdit", "Speicherbelegung_LB"})
         sheets.insert(QString::fromLatin1(name), {QString(), true});
-    for (const char *name : {"FTDI_connection_LB", "label", "CheckDatum_lb", "label_7", "SerialNumber_lb",
-                             "FirmwareVersionsNumber_lb"})
+    for (const char *name : {"FTDI_connection_LB", "label", "CheckDatum_lb", "label_7",
+                             "SerialNumber_lb", "FirmwareVersionsNumber_lb"})
         sheets.insert(QString::fromLatin1(name), {cell, true});
     for (const char *name : {"ReadConfig_PB", "WriteConfig_PB", "SetDefault_PB", "ReadSpeicher_PB",
                              "ExportMesswerte_PB", "ClearSpeicher_PB"})
         sheets.insert(QString::fromLatin1(name), {buttonSheet, false});
-    for (const char *name : {"geraeteID_SB", "interruptValue_SB", "Duration_SB", "BrightnessValue_SB",
-                             "DauerCycles_SB", "DauerTime_SB"})
+    for (const char *name : {"geraeteID_SB", "interruptValue_SB", "Duration_SB",
+                             "BrightnessValue_SB", "DauerCycles_SB", "DauerTime_SB"})
         sheets.insert(QString::fromLatin1(name), {spinBoxSheet(QStringLiteral("QSpinBox")), false});
 
     // Every widget of the form gets a row; the 18 captions in the two frames
@@ -200,7 +215,8 @@ void TestStyle::sheets_data()
         if (!isOwnWidget(w))
             continue;
         const QByteArray name = w->objectName().toLatin1();
-        if (qobject_cast<QLabel *>(w) && (ui.frame_5->isAncestorOf(w) || ui.frame_7->isAncestorOf(w))) {
+        if (qobject_cast<QLabel *>(w)
+            && (ui.frame_5->isAncestorOf(w) || ui.frame_7->isAncestorOf(w))) {
             QVERIFY2(!sheets.contains(w->objectName()), name.constData());
             QTest::newRow(name.constData()) << caption << true;
             ++captions;
@@ -245,11 +261,12 @@ void TestStyle::colours_data()
     QTest::addColumn<QPoint>("at"); // in the widget's coordinates
     QTest::addColumn<QColor>("colour");
 
-    const QColor slate(91, 123, 144), cell(125, 160, 170), button(135, 161, 178), page(169, 192, 198);
+    const QColor slate(91, 123, 144), cell(125, 160, 170), button(135, 161, 178),
+        page(169, 192, 198);
     QTest::newRow("frame_5 background") << 0 << "frame_5" << QPoint(440, 100) << slate;
     QTest::newRow("frame_7 background") << 0 << "frame_7" << QPoint(200, 100) << slate;
-    QTest::newRow("log view takes the frame's background") << 0 << "Incoming_Data_TextEdit" << QPoint(100, 15)
-                                                            << slate;
+    QTest::newRow("log view takes the frame's background")
+        << 0 << "Incoming_Data_TextEdit" << QPoint(100, 15) << slate;
     QTest::newRow("connection cell") << 0 << "FTDI_connection_LB" << QPoint(4, 4) << cell;
     QTest::newRow("firmware cell") << 0 << "label_9" << QPoint(4, 4) << cell;
     QTest::newRow("serial number value") << 0 << "SerialNumber_lb" << QPoint(3, 3) << cell;
@@ -259,7 +276,8 @@ void TestStyle::colours_data()
     QTest::newRow("tree header") << 1 << "Messwert_treeWidget" << QPoint(90, 3) << button;
     QTest::newRow("progress bar") << 1 << "Speicherbelegung_PB" << QPoint(4, 4) << button;
     QTest::newRow("memory button") << 1 << "ClearSpeicher_PB" << QPoint(3, 3) << button;
-    QTest::newRow("memory caption on the page colour") << 1 << "Speicherbelegung_LB" << QPoint(3, 3) << page;
+    QTest::newRow("memory caption on the page colour")
+        << 1 << "Speicherbelegung_LB" << QPoint(3, 3) << page;
 }
 
 void TestStyle::colours()
@@ -276,8 +294,8 @@ void TestStyle::colours()
     const QPoint p = w->mapTo(m_window, at);
     QVERIFY(image.rect().contains(p));
     const QColor actual = image.pixelColor(p);
-    QVERIFY2(near(actual, colour, 1), qPrintable(QStringLiteral("%1 at (%2, %3)")
-                                                     .arg(actual.name()).arg(p.x()).arg(p.y())));
+    QVERIFY2(near(actual, colour, 1),
+             qPrintable(QStringLiteral("%1 at (%2, %3)").arg(actual.name()).arg(p.x()).arg(p.y())));
 }
 
 void TestStyle::windowGradient_data()
@@ -298,7 +316,8 @@ void TestStyle::windowGradient()
     QCOMPARE(m_window->childAt(at), nullptr);
     const QColor actual = image.pixelColor(at);
     const QColor expected = gradientAt(at, m_window->size());
-    QVERIFY2(near(actual, expected, 3), qPrintable(actual.name() + QLatin1String(" vs ") + expected.name()));
+    QVERIFY2(near(actual, expected, 3),
+             qPrintable(actual.name() + QLatin1String(" vs ") + expected.name()));
 }
 
 void TestStyle::tabs()
@@ -309,7 +328,8 @@ void TestStyle::tabs()
     const QRect selected = bar->tabRect(0), other = bar->tabRect(1);
     // At least 46 ex wide, and the unselected tab sits 2 pixels lower.
     QVERIFY(selected.width() >= 46 * bar->fontMetrics().xHeight());
-    const QPoint inSelected = bar->mapTo(m_window, QPoint(selected.left() + 6, selected.bottom() - 3));
+    const QPoint inSelected
+        = bar->mapTo(m_window, QPoint(selected.left() + 6, selected.bottom() - 3));
     const QPoint inOther = bar->mapTo(m_window, QPoint(other.left() + 6, other.bottom() - 3));
     QVERIFY(near(image.pixelColor(inSelected), QColor(169, 192, 198), 1));
     QVERIFY(near(image.pixelColor(inOther), QColor(125, 160, 170), 1));
@@ -332,8 +352,10 @@ void TestStyle::rangeEndArrows_data()
     QTest::newRow("threshold at 5") << "interruptValue_SB" << 5.0 << true << false << true;
     QTest::newRow("cycle time at maximum") << "DauerTime_SB" << 2048.0 << true << true << false;
     QTest::newRow("sleeve position, disabled") << "Huelsenpos_SB" << 0.0 << false << true << true;
-    QTest::newRow("sleeve position at minimum") << "Huelsenpos_SB" << -10.0 << true << false << true;
-    QTest::newRow("sleeve position inside range") << "Huelsenpos_SB" << 5.0 << true << false << false;
+    QTest::newRow("sleeve position at minimum")
+        << "Huelsenpos_SB" << -10.0 << true << false << true;
+    QTest::newRow("sleeve position inside range")
+        << "Huelsenpos_SB" << 5.0 << true << false << false;
     // The clock editors have no images for the ends of the range.
     QTest::newRow("time editor, disabled") << "timeEdit" << 0.0 << false << false << false;
 }
@@ -365,8 +387,8 @@ void TestStyle::rangeEndArrows()
 
     // The button is grey (180) with a grey border (131); the arrow image is
     // either dark (enabled) or pale (range end or disabled).
-    for (const auto &[control, pale] : {qMakePair(QStyle::SC_SpinBoxUp, upPale),
-                                        qMakePair(QStyle::SC_SpinBoxDown, downPale)}) {
+    for (const auto &[control, pale] :
+         {qMakePair(QStyle::SC_SpinBoxUp, upPale), qMakePair(QStyle::SC_SpinBoxDown, downPale)}) {
         const QRect r = box->style()->subControlRect(QStyle::CC_SpinBox, &opt, control, box);
         QVERIFY(r.isValid());
         int dark = 0, light = 0;
@@ -379,7 +401,8 @@ void TestStyle::rangeEndArrows()
         }
         const QByteArray where = control == QStyle::SC_SpinBoxUp ? "up" : "down";
         QVERIFY2(pale ? (light > 0 && dark == 0) : (dark > 0 && light == 0),
-                 where + " dark " + QByteArray::number(dark) + " light " + QByteArray::number(light));
+                 where + " dark " + QByteArray::number(dark) + " light "
+                     + QByteArray::number(light));
     }
 }
 

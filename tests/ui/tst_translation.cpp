@@ -70,23 +70,30 @@ const QList<TextRow> &textRows()
         {"label_15", QStringLiteral("[5-255]"), QStringLiteral("[5-255]")},
         {"label_16", QStringLiteral("[0-255]"), QStringLiteral("[0-255]")},
         {"label_17", QStringLiteral("[0-255]"), QStringLiteral("[0-255]")},
-        {"WriteConfig_PB", QStringLiteral("Einstellungen setzen"), QStringLiteral("Write settings")},
-        {"ReadConfig_PB", QStringLiteral("Einstellungen einlesen"), QStringLiteral("Read settings")},
-        {"SetDefault_PB", QStringLiteral("Werkeinstellung setzen"), QStringLiteral("Set factory defaults")},
+        {"WriteConfig_PB", QStringLiteral("Einstellungen setzen"),
+         QStringLiteral("Write settings")},
+        {"ReadConfig_PB", QStringLiteral("Einstellungen einlesen"),
+         QStringLiteral("Read settings")},
+        {"SetDefault_PB", QStringLiteral("Werkeinstellung setzen"),
+         QStringLiteral("Set factory defaults")},
         {"geraeteIdSpinBox_LB", QStringLiteral("ID Nummer:"), QStringLiteral("ID number:")},
-        {"interruptSpinBox_LB", QStringLiteral("Schwellwert (Aufwachen):"), QStringLiteral("Threshold (wake-up):")},
+        {"interruptSpinBox_LB", QStringLiteral("Schwellwert (Aufwachen):"),
+         QStringLiteral("Threshold (wake-up):")},
         {"timeEdit_LB", QStringLiteral("Zeit:"), QStringLiteral("Time:")},
         {"dateEdit_LB", QStringLiteral("Datum:"), QStringLiteral("Date:")},
         {"label_19", QStringLiteral("[0-4096]"), QStringLiteral("[0-4096]")},
         {"label_18", QStringLiteral("[5-2048]"), QStringLiteral("[5-2048]")},
         {"DurationSpinBox_LB_2", QStringLiteral("Anzahl:"), QStringLiteral("Number of cycles:")},
         {"BrightnessSpinBox_LB_2", QStringLiteral("Zykluszeit:"), QStringLiteral("Cycle time:")},
-        {"DurationSpinBox_LB_5", QStringLiteral("Hülsenposition"), QStringLiteral("Sleeve position")},
+        {"DurationSpinBox_LB_5", QStringLiteral("Hülsenposition"),
+         QStringLiteral("Sleeve position")},
         {"DurationSpinBox_LB_4", QStringLiteral("Anzeige:"), QStringLiteral("Reading:")},
-        {"DurationSpinBox_LB_3", QStringLiteral("Dauermessmodus"), QStringLiteral("Continuous measuring mode")},
+        {"DurationSpinBox_LB_3", QStringLiteral("Dauermessmodus"),
+         QStringLiteral("Continuous measuring mode")},
         {"DurationSpinBox_LB_6", QStringLiteral("[mm]"), QStringLiteral("[mm]")},
         {"tab:0", QStringLiteral("Einstellungen"), QStringLiteral("Settings")},
-        {"Speicherbelegung_LB", QStringLiteral("Speicherbelegung:"), QStringLiteral("Memory usage:")},
+        {"Speicherbelegung_LB", QStringLiteral("Speicherbelegung:"),
+         QStringLiteral("Memory usage:")},
         {"header:5", QStringLiteral("Geraete ID"), QStringLiteral("Device ID")},
         {"header:4", QStringLiteral("Hülsenposition [mm]"), QStringLiteral("Sleeve position [mm]")},
         {"header:3", QStringLiteral("Messwert [kN]"), QStringLiteral("Force [kN]")},
@@ -238,7 +245,8 @@ void TestTranslation::loadsFromCurrentDirectory()
         QTranslator translator;
         QVERIFY(!translator.load(QStringLiteral("KVVIItr")));
     }
-    QVERIFY(QFile::copy(QStringLiteral(KALVOR2_QM_FILE), dir.filePath(QStringLiteral("KVVIItr.qm"))));
+    QVERIFY(
+        QFile::copy(QStringLiteral(KALVOR2_QM_FILE), dir.filePath(QStringLiteral("KVVIItr.qm"))));
     // The program's call: base name only, directory, delimiters and suffix
     // left at their defaults, so ".qm" is tried and the current directory used.
     QTranslator translator;
