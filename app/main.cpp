@@ -1,31 +1,18 @@
 #include "controller/kalvoriicontrol.h"
-#include "link/ftdidriver.h"
+#include "controller/pause.h"
 #include "ui/splash.h"
 
 #ifdef KALVOR2_SIMULATED_DEVICE
 #include "sim/simulateddriver.h"
-#else
-#include "link/serialportdriver.h"
 #endif
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPixmap>
 #include <QSplashScreen>
-#include <QTest>
 #include <QTranslator>
 
 int main(int argc, char *argv[])
 {
-#ifdef KALVOR2_SIMULATED_DEVICE
-    // The demo talks to a simulated device inside the process, at the pace
-    // of a real one on the wire.
-    setFtdiDriverFactory(
-        [] { return std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate); });
-#else
-    setFtdiDriverFactory([] { return std::make_unique<SerialPortDriver>(); });
-#endif
-
     QApplication application(argc, argv);
 
     QPixmap splashPixmap(QStringLiteral(":/Icon/KVii_SplashScreen.png"));
@@ -39,15 +26,18 @@ int main(int argc, char *argv[])
     (void)translator.load(QStringLiteral("KVVIItr"));
     application.installTranslator(&translator);
 
-    QElapsedTimer splashClock;
-    splashClock.start();
-    do {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1200);
-        QTest::qSleep(10);
-    } while (splashClock.elapsed() < 1200);
+    // The splash stays up at least 1.2 s; the window and the device come after.
+    pause(1200, 0);
 
     // Lives until the process ends, together with its window, link and timers.
+#ifdef KALVOR2_SIMULATED_DEVICE
+    // The demo talks to a simulated device inside the process, at the pace
+    // of a real one on the wire.
+    auto *controller
+        = new KalvorIIControl(std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate));
+#else
     auto *controller = new KalvorIIControl;
+#endif
     splash.finish(controller->mainWidget);
 
     return application.exec();

@@ -1,10 +1,8 @@
 #include "benchutil.h"
 
-#include "controllerwithdriver.h"
-#include "link/ftdidriver.h"
+#include "fakedriver.h"
 #include "reportgenerator.h"
 
-#include <QMetaObject>
 #include <QTimer>
 
 #include <cstdio>
@@ -17,15 +15,15 @@ void printFigure(const QString &name, double value, const char *unit)
 
 std::unique_ptr<KalvorIIControl> makeController(std::unique_ptr<FtdiDriver> driver)
 {
-    auto controller = controllerWithDriver(std::move(driver));
+    if (!driver) {
+        auto none = std::make_unique<FakeDriver>();
+        none->deviceCountResult = 0;
+        driver = std::move(none);
+    }
+    auto controller = std::make_unique<KalvorIIControl>(std::move(driver));
     controller->clockTimer->stop();
     controller->receiveTimer->stop();
     return controller;
-}
-
-void invokeSlot(QObject *object, const char *slot)
-{
-    QMetaObject::invokeMethod(object, slot, Qt::DirectConnection);
 }
 
 QString worstLayoutReport(int records)

@@ -12,9 +12,8 @@ class FtdiDriver;
 void printFigure(const QString &name, double value, const char *unit);
 
 // A controller whose link talks to the given driver (none: no converter),
-// with its own timers stopped: the benchmark runs the slots itself.
-std::unique_ptr<KalvorIIControl> makeController(std::unique_ptr<FtdiDriver> driver);
-void invokeSlot(QObject *object, const char *slot);
+// with its own timers stopped: the benchmark runs its steps itself.
+std::unique_ptr<KalvorIIControl> makeController(std::unique_ptr<FtdiDriver> driver = nullptr);
 
 // The worst-layout memory report of `records` records, from the test tree's
 // seeded generator.

@@ -77,11 +77,11 @@ struct SimulatedTime
     void advanceOneMs()
     {
         ++now;
-        invokeSlot(controller->link, "receiveUSBdata");
+        controller->link->poll();
         if (now % 50 == 0)
-            invokeSlot(controller, "receiveSerialData");
+            controller->receiveOnce();
         if (now % 100 == 0)
-            invokeSlot(controller, "updateUhr");
+            controller->clockTick();
     }
 };
 
@@ -98,7 +98,7 @@ void demoLastRow()
     for (int i = 0; i < 2000; ++i)
         time.advanceOneMs();
 
-    invokeSlot(controller.get(), "ReadSpeicherFromKalvorII");
+    controller->ui.ReadSpeicher_PB->click();
     QTreeWidget *tree = controller->ui.Messwert_treeWidget;
     qint64 lastByteMs = -1;
     qint64 lastRowMs = -1;
@@ -135,7 +135,7 @@ void soak()
     qint64 afterFifth = 0;
     qint64 afterTwentieth = 0;
     for (int read = 1; read <= 20; ++read) {
-        invokeSlot(controller.get(), "ReadSpeicherFromKalvorII");
+        controller->ui.ReadSpeicher_PB->click();
         const qint64 start = time.now;
         while (tree->topLevelItemCount() < records && time.now - start < 120000)
             time.advanceOneMs();

@@ -16,7 +16,7 @@ double tickMs(KalvorIIControl &controller)
 {
     QElapsedTimer timer;
     timer.start();
-    invokeSlot(&controller, "updateUhr");
+    controller.clockTick();
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
@@ -28,7 +28,7 @@ void fullReportThroughTheWindow()
 {
     constexpr int records = 10000;
     constexpr int rowsPerTick = 250;
-    auto controller = makeController(nullptr);
+    auto controller = makeController();
     // The user reads the memory on the "Messwerte" page: the table is shown.
     controller->ui.tabWidget->setCurrentIndex(1);
     QTreeWidget *tree = controller->ui.Messwert_treeWidget;
@@ -46,7 +46,7 @@ void fullReportThroughTheWindow()
         rowsBefore = tree->topLevelItemCount();
         accumulatorBefore = controller->receiveAccumulator;
         timer.start();
-        invokeSlot(controller.get(), "updateUhr");
+        controller->clockTick();
         QCoreApplication::processEvents();
         const double ms = double(timer.nsecsElapsed()) / 1e6;
         total += ms;
@@ -56,20 +56,14 @@ void fullReportThroughTheWindow()
         qFatal("window shows %d rows for %d records", tree->topLevelItemCount(), records);
 
     // The floor: the same rows into the same tree, no parsing at all.
-    QList<QStringList> rows;
-    for (int i = 0; i < records; ++i) {
-        QStringList cells;
-        for (int column = 0; column < 6; ++column)
-            cells << tree->topLevelItem(i)->text(column);
-        rows << cells;
-    }
+    const QList<MeasurementRow> rows = controller->rows();
     tree->clear();
     QCoreApplication::processEvents();
     double floor = 0;
     for (int first = 0; first < records; first += rowsPerTick) {
         timer.start();
         for (int i = first; i < std::min(records, first + rowsPerTick); ++i)
-            new QTreeWidgetItem(tree, rows.at(i));
+            new QTreeWidgetItem(tree, rows.at(i).cells);
         QCoreApplication::processEvents();
         floor += double(timer.nsecsElapsed()) / 1e6;
     }
@@ -87,7 +81,7 @@ void streamingReport()
     constexpr int bytesPerTick = 11520 / 10; // 100 ms at 115200 baud, 8N1
     QString report = worstLayoutReport(10000);
     report.truncate(report.lastIndexOf(QStringLiteral("=========================")));
-    auto controller = makeController(nullptr);
+    auto controller = makeController();
 
     const qsizetype ticks = report.size() / bytesPerTick;
     const qsizetype early = ticks / 100;
@@ -120,10 +114,10 @@ void logReceive()
     const auto receiveRun = [&](const QByteArray &bytes) {
         fake->deliver(bytes);
         while (!fake->incoming.isEmpty())
-            invokeSlot(controller->link, "receiveUSBdata");
+            controller->link->poll();
         QElapsedTimer timer;
         timer.start();
-        invokeSlot(controller.get(), "receiveSerialData");
+        controller->receiveOnce();
         return double(timer.nsecsElapsed()) / 1e6;
     };
     const auto averageRun = [&] {

@@ -1,9 +1,11 @@
 #include "formreportsink.h"
 
+#include "controller/settingfields.h"
 #include "ui_kalvor2control.h"
 
-FormReportSink::FormReportSink(Ui::KalvorIIControl &ui)
+FormReportSink::FormReportSink(Ui::KalvorIIControl &ui, QList<MeasurementRow> &rows)
     : m_ui(ui)
+    , m_rows(rows)
 {
 }
 
@@ -24,32 +26,10 @@ void FormReportSink::setText(Text which, const QString &text)
 
 void FormReportSink::setValue(Value which, int value)
 {
-    switch (which) {
-    case Value::Brightness:
-        m_ui.BrightnessValue_SB->setValue(value);
-        break;
-    case Value::RadioChannel:
-        m_ui.Funkkanal_SB->setValue(value);
-        break;
-    case Value::DeviceId:
-        m_ui.geraeteID_SB->setValue(value);
-        break;
-    case Value::WakeThreshold:
-        m_ui.interruptValue_SB->setValue(value);
-        break;
-    case Value::Duration:
-        m_ui.Duration_SB->setValue(value);
-        break;
-    case Value::Cycles:
-        m_ui.DauerCycles_SB->setValue(value);
-        break;
-    case Value::CycleTime:
-        m_ui.DauerTime_SB->setValue(value);
-        break;
-    case Value::FillLevel:
+    if (which == Value::FillLevel)
         m_ui.Speicherbelegung_PB->setValue(value);
-        break;
-    }
+    else if (QSpinBox *box = settingBox(m_ui, which))
+        box->setValue(value);
 }
 
 void FormReportSink::setSleevePosition(double millimetres)
@@ -57,7 +37,8 @@ void FormReportSink::setSleevePosition(double millimetres)
     m_ui.Huelsenpos_SB->setValue(millimetres);
 }
 
-void FormReportSink::appendRow(const QStringList &cells)
+void FormReportSink::appendRow(const MeasurementRow &row)
 {
-    new QTreeWidgetItem(m_ui.Messwert_treeWidget, cells);
+    new QTreeWidgetItem(m_ui.Messwert_treeWidget, row.cells);
+    m_rows.append(row);
 }

@@ -2,9 +2,13 @@
 
 #include "controller/clock.h"
 #include "controller/pause.h"
+#include "controller/settingfields.h"
 #include "export/measurementexport.h"
 #include "link/ftdi_control.h"
+#include "protocol/commands.h"
 #include "protocol/configwrite.h"
+#include "protocol/devicesettings.h"
+#include "protocol/receivedtext.h"
 #include "protocol/reportdrain.h"
 
 #include <QCoreApplication>
@@ -27,7 +31,7 @@ constexpr int drainLimit = 250;
 constexpr int logLineLimit = 100000;
 } // namespace
 
-KalvorIIControl::KalvorIIControl()
+KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)
     : QObject(nullptr)
 {
     mainWidget = new QWidget;
@@ -38,7 +42,7 @@ KalvorIIControl::KalvorIIControl()
     ui.Funkkanal_SB->setVisible(false);
     ui.Incoming_Data_TextEdit->document()->setMaximumBlockCount(logLineLimit);
 
-    link = new FTDI_Control;
+    link = new FTDI_Control(std::move(driver));
 
     QString connection = QString::number(link->deviceCount(), 10);
     connection += QLatin1String(" Kalvor 2 found and ");
@@ -50,13 +54,11 @@ KalvorIIControl::KalvorIIControl()
             box->setValue(box->minimum());
             box->setSpecialValueText(QStringLiteral("?"));
         };
-        showPlaceholder(ui.geraeteID_SB);
-        showPlaceholder(ui.Duration_SB);
-        showPlaceholder(ui.interruptValue_SB);
-        showPlaceholder(ui.BrightnessValue_SB);
+        for (const SettingField &field : settingFields) {
+            if (field.shown)
+                showPlaceholder(ui.*field.box);
+        }
         showPlaceholder(ui.Huelsenpos_SB);
-        showPlaceholder(ui.DauerCycles_SB);
-        showPlaceholder(ui.DauerTime_SB);
     } else {
         connection += QLatin1String("1 connected");
     }
@@ -102,7 +104,7 @@ KalvorIIControl::~KalvorIIControl()
 void KalvorIIControl::primeColumnWidths()
 {
     QTreeWidget *tree = ui.Messwert_treeWidget;
-    for (int column = 0; column < 6; ++column)
+    for (int column = 0; column < MeasurementRow::ColumnCount; ++column)
         tree->resizeColumnToContents(column);
     const QDateTime now = QDateTime::currentDateTime();
     auto *placeholder = new QTreeWidgetItem(tree);
@@ -110,9 +112,15 @@ void KalvorIIControl::primeColumnWidths()
     placeholder->setText(1, now.date().toString(QStringLiteral("dd:MM:yyyy")));
     placeholder->setText(2, now.time().toString(QStringLiteral("hh:mm:ss")));
     placeholder->setText(3, QStringLiteral("13.7"));
-    for (int column = 0; column < 6; ++column)
+    for (int column = 0; column < MeasurementRow::ColumnCount; ++column)
         tree->resizeColumnToContents(column);
     tree->clear();
+}
+
+void KalvorIIControl::clearMeasurements()
+{
+    ui.Messwert_treeWidget->clear();
+    m_rows.clear();
 }
 
 bool KalvorIIControl::parseReport(QString &accumulator)
@@ -125,11 +133,16 @@ void KalvorIIControl::wakeDevice()
 {
     if (!link->isOpen())
         return;
-    link->sendText(QStringLiteral("\n"));
+    link->sendText(QLatin1String(Commands::wake));
     pause(50, 50);
 }
 
 void KalvorIIControl::updateUhr()
+{
+    clockTick();
+}
+
+void KalvorIIControl::clockTick()
 {
     // The editors show whole seconds, and a spin box repaints on every set,
     // changed or not: setting only what changed spares nine repaints of ten.
@@ -147,17 +160,17 @@ void KalvorIIControl::updateUhr()
 
 void KalvorIIControl::receiveSerialData()
 {
+    receiveOnce();
+}
+
+void KalvorIIControl::receiveOnce()
+{
     const int n = qMin(link->bytesAvailable(), receiveChunk);
     if (n <= 0)
         return;
     QByteArray buffer(n, '\0');
-    const int taken = link->takeBytes(buffer.data(), n);
-    buffer.truncate(taken);
-    const qsizetype zero = buffer.indexOf('\0');
-    if (zero >= 0)
-        buffer.truncate(zero);
-    QString text = QString::fromLatin1(buffer);
-    text.remove(QLatin1Char('\r'));
+    buffer.truncate(link->takeBytes(buffer.data(), n));
+    const QString text = receivedText(buffer);
     if (text.isEmpty())
         return;
     ui.Incoming_Data_TextEdit->insertPlainText(text);
@@ -174,10 +187,9 @@ void KalvorIIControl::WriteConfigFromKalvorII()
 
     wakeDevice();
     const QDateTime now = Clock::currentDateTime();
-    const DeviceSettings settings{ui.interruptValue_SB->value(),  ui.geraeteID_SB->value(),
-                                  ui.BrightnessValue_SB->value(), ui.Funkkanal_SB->value(),
-                                  ui.DauerTime_SB->value(),       ui.DauerCycles_SB->value(),
-                                  ui.Duration_SB->value()};
+    DeviceSettings settings;
+    for (const DeviceSetting &setting : deviceSettings)
+        settings.*setting.field = settingBox(ui, setting.key)->value();
     const QList<ConfigCommand> commands = configCommands(now, settings);
     for (int i = 0; i < commands.size(); ++i) {
         const ConfigCommand &command = commands.at(i);
@@ -200,8 +212,8 @@ void KalvorIIControl::ReadSpeicherFromKalvorII()
 {
     measurementNumber = 1;
     wakeDevice();
-    ui.Messwert_treeWidget->clear();
-    link->sendText(QStringLiteral("2324"));
+    clearMeasurements();
+    link->sendText(QLatin1String(Commands::readMemory));
 }
 
 void KalvorIIControl::ClearSpeicherFromKalvorII()
@@ -214,17 +226,16 @@ void KalvorIIControl::ClearSpeicherFromKalvorII()
     if (box.exec() != QMessageBox::Yes)
         return;
     wakeDevice();
-    link->sendText(QStringLiteral("221"));
+    link->sendText(QLatin1String(Commands::clearMemory));
     ui.Speicherbelegung_PB->setValue(0);
 }
 
 void KalvorIIControl::ExportMesswerte()
 {
     const QDateTime instant = Clock::currentDateTime();
-    QTreeWidget *tree = ui.Messwert_treeWidget;
     // Rows the parser adds while the dialog is open are not exported: the
-    // count is taken now.
-    const int rowCount = tree->topLevelItemCount();
+    // rows are taken now.
+    const QList<MeasurementRow> rows = m_rows;
 
     const QString proposed = MeasurementExport::proposedFileName(instant);
     const QString chosen = QFileDialog::getSaveFileName(
@@ -234,16 +245,11 @@ void KalvorIIControl::ExportMesswerte()
     // into the folder the dialog started in.
     const QString pointFileName = chosen.isNull() ? proposed : chosen;
 
-    QList<QStringList> rows;
-    rows.reserve(rowCount);
-    for (int i = 0; i < rowCount; ++i) {
-        const QTreeWidgetItem *item = tree->topLevelItem(i);
-        QStringList cells;
-        for (int column = 0; column < 6; ++column)
-            cells << item->text(column);
-        rows << cells;
-    }
-    const QString text = MeasurementExport::exportText(instant, ui.SerialNumber_lb->text(), rows);
+    QList<QStringList> cells;
+    cells.reserve(rows.size());
+    for (const MeasurementRow &row : rows)
+        cells << row.cells;
+    const QString text = MeasurementExport::exportText(instant, ui.SerialNumber_lb->text(), cells);
     const QString pointText = MeasurementExport::pointText(text);
 
     if (!writeExportFileOrWarn(pointFileName, pointText))
@@ -269,19 +275,14 @@ bool KalvorIIControl::writeExportFileOrWarn(const QString &fileName, const QStri
 void KalvorIIControl::ReadKVIIconfiguration()
 {
     wakeDevice();
-    link->sendText(QStringLiteral("71\n"));
+    link->sendText(QLatin1String(Commands::readConfiguration));
 }
 
 void KalvorIIControl::SetDefault()
 {
-    ui.interruptValue_SB->setValue(40);
-    ui.geraeteID_SB->setValue(1);
-    ui.BrightnessValue_SB->setValue(130);
-    ui.Funkkanal_SB->setValue(0);
-    ui.DauerTime_SB->setValue(5);
-    ui.DauerCycles_SB->setValue(10);
-    ui.Duration_SB->setValue(10);
-    ui.Huelsenpos_SB->setValue(0.0);
+    for (const DeviceSetting &setting : deviceSettings)
+        settingBox(ui, setting.key)->setValue(setting.factoryDefault);
+    ui.Huelsenpos_SB->setValue(sleevePositionDefault);
 }
 
 void KalvorIIControl::showTextWindow(const QString &text)

@@ -1,11 +1,16 @@
 #pragma once
 
 #include "controller/formreportsink.h"
+#include "link/serialportdriver.h"
+#include "protocol/measurementrow.h"
 #include "protocol/reportparser.h"
 #include "ui_kalvor2control.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
+
+#include <memory>
 
 class FTDI_Control;
 class QTimer;
@@ -23,8 +28,16 @@ class KalvorIIControl : public QObject
     Q_OBJECT
 
 public:
-    KalvorIIControl();
+    // The link talks to the converter through `driver`: the kernel's serial
+    // ports unless the program or a test hands in another backend.
+    explicit KalvorIIControl(std::unique_ptr<FtdiDriver> driver
+                             = std::make_unique<SerialPortDriver>());
     ~KalvorIIControl() override;
+
+    // What the receive timer and the clock timer run: one receive run, one
+    // clock tick. Tools and tests that keep time themselves call these.
+    void receiveOnce();
+    void clockTick();
 
     // The parser's one call on the receive accumulator; false when nothing
     // changed.
@@ -33,6 +46,9 @@ public:
     // The parser's report block (for tools and tests).
     QString reportBlock() const { return m_parser.block(); }
     void showTextWindow(const QString &text);
+    // The measurement rows the table shows, in table order, with their
+    // numbers.
+    const QList<MeasurementRow> &rows() const { return m_rows; }
 
     QWidget *mainWidget = nullptr;
     FTDI_Control *link = nullptr;
@@ -57,9 +73,11 @@ private slots:
 
 private:
     void primeColumnWidths();
+    void clearMeasurements();
     bool writeExportFileOrWarn(const QString &fileName, const QString &text);
 
     ReportParser m_parser;
-    FormReportSink m_sink{ui};
+    QList<MeasurementRow> m_rows;
+    FormReportSink m_sink{ui, m_rows};
     bool m_writeRunning = false;
 };

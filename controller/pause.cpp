@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTest>
+#include <QThread>
 
 void pause(int eventsMs, int sleepMs)
 {
@@ -10,8 +10,8 @@ void pause(int eventsMs, int sleepMs)
     timer.start();
     do {
         QCoreApplication::processEvents(QEventLoop::AllEvents, eventsMs);
-        QTest::qSleep(10);
+        QThread::msleep(10);
     } while (timer.elapsed() < eventsMs);
     if (sleepMs > 0)
-        QTest::qSleep(sleepMs);
+        QThread::msleep(sleepMs);
 }

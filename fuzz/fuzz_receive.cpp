@@ -15,7 +15,8 @@
 
 namespace {
 KalvorIIControl *sharedController = nullptr;
-}
+FakeDriver *sharedFake = nullptr; // owned by the shared controller's link
+} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
@@ -33,11 +34,13 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     static QApplication *application = new QApplication(argc, argv);
     Q_UNUSED(application);
 
-    // Built on a converter that cannot be opened, so that no wake step runs;
-    // every input gives it a link of its own.
-    FakeDriverInstaller installer;
-    installer.prepare = [](FakeDriver &fake) { fake.openStatus = FT_DEVICE_NOT_FOUND; };
-    sharedController = new KalvorIIControl;
+    // Built on a converter that cannot be opened yet, so that no wake step
+    // runs; the first input opens it, and every input starts with its link
+    // and converter emptied.
+    auto fake = std::make_unique<FakeDriver>();
+    fake->openStatus = FT_DEVICE_NOT_FOUND;
+    sharedFake = fake.get();
+    sharedController = new KalvorIIControl(std::move(fake));
     sharedController->mainWidget->hide();
     return 0;
 }
@@ -46,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const FuzzPlan plan = FuzzPlan::fromBytes(data, size);
     {
-        ReceiveDifferential differential(plan.ownController ? nullptr : sharedController);
+        ReceiveDifferential differential(plan.ownController ? nullptr : sharedController,
+                                         sharedFake);
         differential.run(plan);
     }
     // Deferred deletions and posted events would otherwise pile up from

@@ -1,11 +1,11 @@
 #include "receivedifferential.h"
 
 #include "controller/kalvoriicontrol.h"
+#include "controller/settingfields.h"
 #include "link/ftdi_control.h"
 #include "protocol/reportdrain.h"
 
 #include <QLabel>
-#include <QMetaObject>
 #include <QProgressBar>
 #include <QSpinBox>
 #include <QTimer>
@@ -28,17 +28,18 @@ constexpr auto excerpt = &TextReportSink::excerpt;
 
 } // namespace
 
-ReceiveDifferential::ReceiveDifferential(KalvorIIControl *shared)
+ReceiveDifferential::ReceiveDifferential(KalvorIIControl *shared, FakeDriver *sharedFake)
 {
     if (shared)
-        startOnShared(shared);
+        startOnShared(shared, sharedFake);
     else
         startOwnController();
     // The fuzzer decides when polls, receive runs and ticks happen.
     m_controller->clockTimer->stop();
     m_controller->receiveTimer->stop();
     m_fake->openStatus = FT_OK;
-    if (m_controller->link->openDevice(QStringLiteral("USB Serial Converter")))
+    if (!m_controller->link->isOpen()
+        && m_controller->link->openDevice(QStringLiteral("USB Serial Converter")))
         fail("start", QStringLiteral("the link did not open the fake converter"));
 }
 
@@ -47,28 +48,28 @@ void ReceiveDifferential::startOwnController()
     // The converter is missing while the controller is built, so that its
     // start-up skips the wake step's pauses; it appears right after, and the
     // link opens it.
-    m_installer.prepare = [](FakeDriver &fake) { fake.openStatus = FT_DEVICE_NOT_FOUND; };
-    m_ownController = std::make_unique<KalvorIIControl>();
+    auto fake = std::make_unique<FakeDriver>();
+    fake->openStatus = FT_DEVICE_NOT_FOUND;
+    m_fake = fake.get();
+    m_ownController = std::make_unique<KalvorIIControl>(std::move(fake));
     m_controller = m_ownController.get();
-    m_fake = m_installer.last;
-    if (!m_fake)
-        fail("start", QStringLiteral("the controller did not ask for a driver"));
     // Nobody looks at the window, and painting it would cost more than the
     // input. Its widgets keep their values all the same.
     m_controller->mainWidget->hide();
 }
 
-// The controller's state as a fresh one has it, and a fresh link on a fresh
-// fake converter; the form's values stay, but only what this input delivers
-// is compared.
-void ReceiveDifferential::startOnShared(KalvorIIControl *shared)
+// The controller's state as a fresh one has it, and its link and converter
+// emptied of the last input's bytes; the form's values stay, but only what
+// this input delivers is compared.
+void ReceiveDifferential::startOnShared(KalvorIIControl *shared, FakeDriver *fake)
 {
     m_controller = shared;
-    auto fake = std::make_unique<FakeDriver>();
-    fake->openStatus = FT_DEVICE_NOT_FOUND;
-    m_fake = fake.get();
-    delete m_controller->link;
-    m_controller->link = new FTDI_Control(std::move(fake));
+    m_fake = fake;
+    m_fake->incoming.clear();
+    m_fake->clearLog();
+    FTDI_Control *link = m_controller->link;
+    QByteArray leftover(link->bytesAvailable(), '\0');
+    link->takeBytes(leftover.data(), int(leftover.size()));
     m_controller->receiveAccumulator.clear();
     m_controller->measuringRange = -1;
     m_controller->measurementNumber = 1;
@@ -76,7 +77,7 @@ void ReceiveDifferential::startOnShared(KalvorIIControl *shared)
     m_controller->ui.Messwert_treeWidget->clear();
     m_controller->ui.Incoming_Data_TextEdit->clear();
     m_windowParser = std::make_unique<ReportParser>();
-    m_formSink = std::make_unique<FormReportSink>(m_controller->ui);
+    m_formSink = std::make_unique<FormReportSink>(m_controller->ui, m_formRows);
 }
 
 ReceiveDifferential::~ReceiveDifferential() = default;
@@ -127,7 +128,7 @@ bool ReceiveDifferential::controllerCall()
 void ReceiveDifferential::controllerClockTick()
 {
     if (m_ownController) {
-        QMetaObject::invokeMethod(m_controller, "updateUhr", Qt::DirectConnection);
+        m_controller->clockTick();
         return;
     }
     drainReports(
@@ -168,7 +169,7 @@ void ReceiveDifferential::pollAll()
 {
     while (!m_fake->incoming.isEmpty()) {
         const qsizetype queuedBefore = m_fake->incoming.size();
-        QMetaObject::invokeMethod(m_controller->link, "receiveUSBdata", Qt::DirectConnection);
+        m_controller->link->poll();
         if (m_fake->incoming.size() >= queuedBefore)
             fail("poll",
                  QStringLiteral("the link read nothing although %1 bytes were queued")
@@ -200,7 +201,7 @@ void ReceiveDifferential::receive()
     const int available = m_controller->link->bytesAvailable();
     const qsizetype n = qMin(available, receiveLimit);
     const qsizetype before = m_controller->receiveAccumulator.size();
-    QMetaObject::invokeMethod(m_controller, "receiveSerialData", Qt::DirectConnection);
+    m_controller->receiveOnce();
 
     QString expected = m_linkText.mid(m_taken, n);
     expected.remove(u'\r');
@@ -349,13 +350,8 @@ void ReceiveDifferential::compareForm(const char *where)
                      .arg(box->value())
                      .arg(*value));
     };
-    checkBox(ReportSink::Value::Brightness, ui.BrightnessValue_SB);
-    checkBox(ReportSink::Value::RadioChannel, ui.Funkkanal_SB);
-    checkBox(ReportSink::Value::DeviceId, ui.geraeteID_SB);
-    checkBox(ReportSink::Value::WakeThreshold, ui.interruptValue_SB);
-    checkBox(ReportSink::Value::Duration, ui.Duration_SB);
-    checkBox(ReportSink::Value::Cycles, ui.DauerCycles_SB);
-    checkBox(ReportSink::Value::CycleTime, ui.DauerTime_SB);
+    for (const SettingField &field : settingFields)
+        checkBox(field.key, ui.*field.box);
 
     const QProgressBar *bar = ui.Speicherbelegung_PB;
     if (bar->value() != -1 && (bar->value() < bar->minimum() || bar->value() > bar->maximum()))

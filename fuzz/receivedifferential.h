@@ -38,17 +38,17 @@ class KalvorIIControl;
 class ReceiveDifferential
 {
 public:
-    // With `shared`, the input runs on that controller (which must have been
-    // built on a converter that could not be opened); without, on one built
-    // for it.
-    explicit ReceiveDifferential(KalvorIIControl *shared);
+    // With `shared`, the input runs on that controller, whose link talks to
+    // `sharedFake` (the controller must have been built while that converter
+    // could not be opened); without, on one built for it.
+    ReceiveDifferential(KalvorIIControl *shared, FakeDriver *sharedFake);
     ~ReceiveDifferential();
 
     void run(const FuzzPlan &plan);
 
 private:
     void startOwnController();
-    void startOnShared(KalvorIIControl *shared);
+    void startOnShared(KalvorIIControl *shared, FakeDriver *fake);
     bool controllerCall();
     void controllerClockTick();
     QString controllerBlock() const;
@@ -65,13 +65,13 @@ private:
     ParserSnapshot referenceSnapshot() const;
     [[noreturn]] void fail(const char *where, const QString &what) const;
 
-    FakeDriverInstaller m_installer;
     std::unique_ptr<KalvorIIControl> m_ownController;
     KalvorIIControl *m_controller = nullptr;
     FakeDriver *m_fake = nullptr;
     // On the shared controller: the parser that stands in for its own.
     std::unique_ptr<ReportParser> m_windowParser;
     std::unique_ptr<FormReportSink> m_formSink;
+    QList<MeasurementRow> m_formRows;
 
     // The link as modelled: bytes queued in the driver, and every character
     // the link should have buffered so far, of which m_taken are taken.

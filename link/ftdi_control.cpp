@@ -13,7 +13,7 @@ constexpr quint32 pollBufferSize = 4096;
 
 FTDI_Control::FTDI_Control(std::unique_ptr<FtdiDriver> driverToUse)
     : QObject(nullptr)
-    , driver(driverToUse ? std::move(driverToUse) : createFtdiDriver())
+    , driver(std::move(driverToUse))
 {
     pollTimer = new QTimer;
     connect(pollTimer, SIGNAL(timeout()), this, SLOT(receiveUSBdata()));
@@ -58,6 +58,11 @@ bool FTDI_Control::isOpen() const
 }
 
 void FTDI_Control::receiveUSBdata()
+{
+    poll();
+}
+
+void FTDI_Control::poll()
 {
     if (!deviceOpen)
         return;

@@ -21,9 +21,10 @@ class FTDI_Control : public QObject
     Q_OBJECT
 
 public:
-    // Without a driver the link takes the one the program chose with
-    // setFtdiDriverFactory(). A link without any driver lists no devices.
-    explicit FTDI_Control(std::unique_ptr<FtdiDriver> driver = nullptr);
+    // The link talks to the converter through `driver` (the serial port
+    // backend, the simulated device, a test's fake). A link without any
+    // driver lists no devices.
+    explicit FTDI_Control(std::unique_ptr<FtdiDriver> driver);
     ~FTDI_Control() override;
 
     int deviceCount();
@@ -33,6 +34,10 @@ public:
     int takeBytes(char *buffer, int count);
     int sendText(const QString &text);
     bool closeDevice();
+
+    // One poll: moves what the converter has received into the buffer. The
+    // poll timer runs it; tools and tests that keep time themselves call it.
+    void poll();
     // The millisecond poll, for tools that pause the program's timers.
     QTimer *pollingTimer() const { return pollTimer; }
 

@@ -2,9 +2,6 @@
 
 #include <QtGlobal>
 
-#include <functional>
-#include <memory>
-
 // Status and handle types in the manner of the converter vendor's library, so
 // that the link reads like the driver calls it is built on: 0 is success.
 using FT_STATUS = quint32;
@@ -49,10 +46,3 @@ public:
         = 0;
     virtual FT_STATUS close(FT_HANDLE handle) = 0;
 };
-
-using FtdiDriverFactory = std::function<std::unique_ptr<FtdiDriver>()>;
-
-// The program decides once, before the controller is built, which backend the
-// link talks to; the link asks this factory when it is constructed.
-void setFtdiDriverFactory(FtdiDriverFactory factory);
-std::unique_ptr<FtdiDriver> createFtdiDriver();

@@ -258,9 +258,10 @@ bool ReportParser::Impl::applyRecordRule(ParserState &state, ReportSink &sink)
         return false;
     block.drop(position + 4);
 
-    QStringList cells;
-    cells.reserve(6);
-    cells.append(QString::number(state.measurementNumber));
+    MeasurementRow row;
+    row.cells.reserve(MeasurementRow::ColumnCount);
+    row.number = state.measurementNumber;
+    row.cells.append(QString::number(state.measurementNumber));
     ++state.measurementNumber;
 
     // The device's own record number is not used.
@@ -273,25 +274,31 @@ bool ReportParser::Impl::applyRecordRule(ParserState &state, ReportSink &sink)
 
     const qsizetype stampEnd = block.indexOf(LineBreak);
     const QStringView stamp = block.head(std::max<qsizetype>(stampEnd, 0));
-    cells.append(stamp.left(10).toString());
-    cells.append(stamp.size() > 13 ? stamp.mid(13).toString() : QString());
+    row.cells.append(stamp.left(10).toString());
+    row.cells.append(stamp.size() > 13 ? stamp.mid(13).toString() : QString());
+    row.timeStamp = MeasurementRow::timeStampFrom(row.cells.at(MeasurementRow::Date),
+                                                  row.cells.at(MeasurementRow::Time));
     block.drop(stamp.size());
 
     block.removeAll(ForceLabel);
     QString force = block.head(5).toString();
     block.drop(5);
     force.replace(u',', u'.');
-    cells.append(QString::number(force.toDouble(), 'f', forceDecimals(state.measuringRange)));
+    row.cells.append(QString::number(force.toDouble(), 'f', forceDecimals(state.measuringRange)));
+    // The number exactly as the table shows it, so that whatever shows the
+    // numbers never disagrees with the table.
+    row.force = row.cells.at(MeasurementRow::Force).toDouble();
 
     block.removeAll(PositionLabel);
-    const double position10 = block.head(3).toInt();
-    cells.append(QString::number(scaledPosition(position10, state.measuringRange), 'g', 6));
+    row.sleevePosition = scaledPosition(block.head(3).toInt(), state.measuringRange);
+    row.cells.append(QString::number(row.sleevePosition, 'g', 6));
     block.drop(3);
 
     block.removeAll(IdLabel);
-    cells.append(QString::number(block.head(3).toInt()));
+    row.deviceId = block.head(3).toInt();
+    row.cells.append(QString::number(row.deviceId));
 
-    sink.appendRow(cells);
+    sink.appendRow(row);
     return true;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "measurementrow.h"
+
 #include <QString>
-#include <QStringList>
 
 // Where the report parser delivers what it reads. The controller forwards to
 // the form's widgets; tests, the benchmark and tools collect the values as text.
@@ -9,23 +10,25 @@ class ReportSink
 {
 public:
     enum class Text { SerialNumber, FirmwareVersion, CheckDate };
+    // The device settings (devicesettings.h) and the memory's fill level in
+    // percent.
     enum class Value {
-        Brightness,    // BrightnessValue_SB
-        RadioChannel,  // Funkkanal_SB
-        DeviceId,      // geraeteID_SB
-        WakeThreshold, // interruptValue_SB
-        Duration,      // Duration_SB
-        Cycles,        // DauerCycles_SB
-        CycleTime,     // DauerTime_SB
-        FillLevel,     // Speicherbelegung_PB
+        Brightness,
+        RadioChannel,
+        DeviceId,
+        WakeThreshold,
+        Duration,
+        Cycles,
+        CycleTime,
+        FillLevel,
     };
 
     virtual ~ReportSink() = default;
 
     virtual void setText(Text which, const QString &text) = 0;
     virtual void setValue(Value which, int value) = 0;
-    virtual void setSleevePosition(double millimetres) = 0; // Huelsenpos_SB
-    virtual void appendRow(const QStringList &cells) = 0;   // six cells, one measurement row
+    virtual void setSleevePosition(double millimetres) = 0;
+    virtual void appendRow(const MeasurementRow &row) = 0;
 };
 
 // The controller's variables that the parser reads and advances. They stay

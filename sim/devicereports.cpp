@@ -42,20 +42,23 @@ QByteArray configuration(const DeviceIdentity &identity, const DeviceSettings &s
     body += QStringLiteral("Huelsenpos.: ")
         + fixed(identity.sleevePositionRaw, 3, DeviceLimits::positionRaw) + u'\n';
     body += QStringLiteral("LEDbrightness: ")
-        + fixed(settings.brightness, 3, DeviceLimits::brightness) + u'\n';
+        + fixed(settings.brightness, 3, deviceSetting(ReportSink::Value::Brightness).range) + u'\n';
     body += QStringLiteral("Softwareversion: ")
         + fixed(identity.firmwareVersion, 4, DeviceLimits::firmwareVersion) + u'\n';
-    body += QStringLiteral("HF-CH: ") + fixed(settings.radioChannel, 4, DeviceLimits::radioChannel)
+    body += QStringLiteral("HF-CH: ")
+        + fixed(settings.radioChannel, 4, deviceSetting(ReportSink::Value::RadioChannel).range)
         + u'\n';
-    body += QStringLiteral("HF-ID: ") + fixed(settings.deviceId, 4, DeviceLimits::deviceId) + u'\n';
-    body += QStringLiteral("SMB: ") + fixed(settings.wakeThreshold, 3, DeviceLimits::wakeThreshold)
+    body += QStringLiteral("HF-ID: ")
+        + fixed(settings.deviceId, 4, deviceSetting(ReportSink::Value::DeviceId).range) + u'\n';
+    body += QStringLiteral("SMB: ")
+        + fixed(settings.wakeThreshold, 3, deviceSetting(ReportSink::Value::WakeThreshold).range)
         + u'\n';
-    body += QStringLiteral("SMB dur.: ") + fixed(settings.duration, 3, DeviceLimits::duration)
-        + u'\n';
-    body += QStringLiteral("Nr. of cycles: ") + fixed(settings.cycles, 4, DeviceLimits::cycles)
-        + u'\n';
-    body += QStringLiteral("Cycle time: ") + fixed(settings.cycleTime, 4, DeviceLimits::cycleTime)
-        + u'\n';
+    body += QStringLiteral("SMB dur.: ")
+        + fixed(settings.duration, 3, deviceSetting(ReportSink::Value::Duration).range) + u'\n';
+    body += QStringLiteral("Nr. of cycles: ")
+        + fixed(settings.cycles, 4, deviceSetting(ReportSink::Value::Cycles).range) + u'\n';
+    body += QStringLiteral("Cycle time: ")
+        + fixed(settings.cycleTime, 4, deviceSetting(ReportSink::Value::CycleTime).range) + u'\n';
     body += QStringLiteral("Messbereich: ")
         + fixed(identity.measuringRange, 4, DeviceLimits::measuringRange) + u'\n';
     body += QStringLiteral("Info : ") + fixedText(identity.checkDate, 10);

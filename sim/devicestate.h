@@ -8,25 +8,10 @@
 // What the simulated Kalvor II keeps: its identity, the seven settings the
 // program writes, and its stored measurements.
 
-// The range a setting accepts from a command; a value outside it leaves the
-// setting as it was, as the device firmware does.
-struct SettingRange
-{
-    int min;
-    int max;
-    bool contains(int value) const { return value >= min && value <= max; }
-    int clamp(int value) const { return value < min ? min : (value > max ? max : value); }
-};
-
+// The limits of what the simulated device keeps beyond its settings (whose
+// ranges are the program's own, devicesettings.h): the widths of their
+// report fields.
 namespace DeviceLimits {
-constexpr SettingRange wakeThreshold{5, 255};
-constexpr SettingRange deviceId{0, 31};
-constexpr SettingRange brightness{0, 255};
-constexpr SettingRange radioChannel{0, 255};
-constexpr SettingRange cycleTime{0, 2048};
-constexpr SettingRange cycles{0, 4096};
-constexpr SettingRange duration{0, 255};
-// Bounded by the width of their report fields.
 constexpr SettingRange firmwareVersion{0, 9999};
 constexpr SettingRange measuringRange{0, 9999};
 constexpr SettingRange positionRaw{-99, 999};

@@ -2,6 +2,7 @@
 
 #include "devicereports.h"
 #include "measurementgenerator.h"
+#include "protocol/commands.h"
 
 namespace {
 
@@ -69,7 +70,8 @@ QString printable(const QString &text)
 } // namespace
 
 SimulatedDevice::SimulatedDevice()
-    : m_clockBase(defaultClock())
+    : m_settings(DeviceSettings::factoryDefaults())
+    , m_clockBase(defaultClock())
 {
 }
 
@@ -136,13 +138,8 @@ void SimulatedDevice::setIdentity(const DeviceIdentity &identity)
 
 void SimulatedDevice::setSettings(const DeviceSettings &settings)
 {
-    m_settings.wakeThreshold = DeviceLimits::wakeThreshold.clamp(settings.wakeThreshold);
-    m_settings.deviceId = DeviceLimits::deviceId.clamp(settings.deviceId);
-    m_settings.brightness = DeviceLimits::brightness.clamp(settings.brightness);
-    m_settings.radioChannel = DeviceLimits::radioChannel.clamp(settings.radioChannel);
-    m_settings.cycleTime = DeviceLimits::cycleTime.clamp(settings.cycleTime);
-    m_settings.cycles = DeviceLimits::cycles.clamp(settings.cycles);
-    m_settings.duration = DeviceLimits::duration.clamp(settings.duration);
+    for (const DeviceSetting &setting : deviceSettings)
+        m_settings.*setting.field = setting.range.clamp(settings.*setting.field);
 }
 
 QDateTime SimulatedDevice::clock(qint64 nowMs) const
@@ -208,7 +205,7 @@ void SimulatedDevice::takeLine(const QByteArray &line, qint64 nowMs)
         m_awaitingCycles = false;
         const int cycles = digitsValue(line);
         if (cycles >= 0) {
-            if (DeviceLimits::cycles.contains(cycles))
+            if (deviceSetting(ReportSink::Value::Cycles).range.contains(cycles))
                 m_settings.cycles = cycles;
             return;
         }
@@ -220,7 +217,7 @@ void SimulatedDevice::takeLine(const QByteArray &line, qint64 nowMs)
         send(DeviceReports::greeting(), nowMs);
         return;
     }
-    if (line == "71") {
+    if (line + '\n' == Commands::readConfiguration) {
         send(DeviceReports::configuration(m_identity, m_settings), nowMs);
         return;
     }
@@ -233,11 +230,11 @@ void SimulatedDevice::takeLine(const QByteArray &line, qint64 nowMs)
 bool SimulatedDevice::runCommandWithoutLineEnd(const QByteArray &text, qint64 receivedMs,
                                                qint64 nowMs)
 {
-    if (text == "2324") {
+    if (text == Commands::readMemory) {
         send(DeviceReports::memory(m_memory, memoryCapacity), nowMs);
         return true;
     }
-    if (text == "221") {
+    if (text == Commands::clearMemory) {
         m_memory.clear();
         return true;
     }
@@ -254,20 +251,20 @@ bool SimulatedDevice::runCommandWithoutLineEnd(const QByteArray &text, qint64 re
 
 bool SimulatedDevice::runSetting(const QByteArray &line)
 {
+    // The command prefix of each setting that has a line of its own.
     struct Setting
     {
         const char *prefix;
-        int DeviceSettings::*field;
-        SettingRange range;
+        ReportSink::Value key;
     };
     static const Setting settings[] = {
-        {"32", &DeviceSettings::wakeThreshold, DeviceLimits::wakeThreshold},
-        {"41", &DeviceSettings::deviceId, DeviceLimits::deviceId},
-        {"51", &DeviceSettings::brightness, DeviceLimits::brightness},
-        {"43", &DeviceSettings::radioChannel, DeviceLimits::radioChannel},
-        {"75", &DeviceSettings::duration, DeviceLimits::duration},
+        {"32", ReportSink::Value::WakeThreshold},
+        {"41", ReportSink::Value::DeviceId},
+        {"51", ReportSink::Value::Brightness},
+        {"43", ReportSink::Value::RadioChannel},
+        {"75", ReportSink::Value::Duration},
         // The cycle time; its line is followed by the number of cycles.
-        {"8", &DeviceSettings::cycleTime, DeviceLimits::cycleTime},
+        {"8", ReportSink::Value::CycleTime},
     };
     for (const Setting &setting : settings) {
         if (!line.startsWith(setting.prefix))
@@ -275,9 +272,10 @@ bool SimulatedDevice::runSetting(const QByteArray &line)
         const int value = digitsValue(QByteArrayView(line).sliced(qstrlen(setting.prefix)));
         if (value < 0)
             return false;
-        if (setting.range.contains(value))
-            m_settings.*setting.field = value;
-        if (setting.field == &DeviceSettings::cycleTime)
+        const DeviceSetting &target = deviceSetting(setting.key);
+        if (target.range.contains(value))
+            m_settings.*target.field = value;
+        if (setting.key == ReportSink::Value::CycleTime)
             m_awaitingCycles = true;
         return true;
     }

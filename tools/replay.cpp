@@ -5,12 +5,12 @@
 // measurement table as NAME<TAB>VALUE lines.
 
 #include "controller/kalvoriicontrol.h"
+#include "controller/settingfields.h"
 #include "link/ftdi_control.h"
 #include "tools/replaydriver.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QMetaObject>
 #include <QTimer>
 
 #include <cstdio>
@@ -64,13 +64,10 @@ QStringList valueLines(const Ui::KalvorIIControl &ui)
     add("SerialNumber_lb", ui.SerialNumber_lb->text());
     add("FirmwareVersionsNumber_lb", ui.FirmwareVersionsNumber_lb->text());
     add("CheckDatum_lb", ui.CheckDatum_lb->text());
-    add("geraeteID_SB", QString::number(ui.geraeteID_SB->value()));
-    add("interruptValue_SB", QString::number(ui.interruptValue_SB->value()));
-    add("Duration_SB", QString::number(ui.Duration_SB->value()));
-    add("BrightnessValue_SB", QString::number(ui.BrightnessValue_SB->value()));
-    add("Funkkanal_SB", QString::number(ui.Funkkanal_SB->value()));
-    add("DauerCycles_SB", QString::number(ui.DauerCycles_SB->value()));
-    add("DauerTime_SB", QString::number(ui.DauerTime_SB->value()));
+    for (const SettingField &field : settingFields) {
+        const QSpinBox *box = ui.*field.box;
+        add(qPrintable(box->objectName()), QString::number(box->value()));
+    }
     add("Huelsenpos_SB", QString::number(ui.Huelsenpos_SB->value(), 'f', 2));
     add("Speicherbelegung_PB", QString::number(ui.Speicherbelegung_PB->value()));
     return lines;
@@ -81,11 +78,6 @@ WindowState snapshot(KalvorIIControl &controller)
     return WindowState{controller.receiveAccumulator, controller.reportBlock(),
                        valueLines(controller.ui),
                        controller.ui.Messwert_treeWidget->topLevelItemCount()};
-}
-
-void invoke(QObject *object, const char *slot)
-{
-    QMetaObject::invokeMethod(object, slot, Qt::DirectConnection);
 }
 
 } // namespace
@@ -114,10 +106,7 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     auto driverOwner = std::make_unique<ReplayDriver>(std::move(capture));
     ReplayDriver *driver = driverOwner.get();
-    setFtdiDriverFactory(
-        [&driverOwner] { return std::unique_ptr<FtdiDriver>(std::move(driverOwner)); });
-
-    KalvorIIControl controller;
+    KalvorIIControl controller(std::move(driverOwner));
     // Time is simulated from here on: the slots are run in the order their
     // timers would fire, without waiting.
     controller.clockTimer->stop();
@@ -126,14 +115,14 @@ int main(int argc, char *argv[])
     // Every byte reaches the link's buffer before the first receive run, in
     // polls of at most 4096 bytes.
     while (driver->pending() > 0)
-        invoke(controller.link, "receiveUSBdata");
+        controller.link->poll();
 
     for (qint64 ms = 50;; ms += 50) {
-        invoke(&controller, "receiveSerialData");
+        controller.receiveOnce();
         if (ms % 100 != 0)
             continue;
         const WindowState before = snapshot(controller);
-        invoke(&controller, "updateUhr");
+        controller.clockTick();
         if (controller.link->bytesAvailable() == 0 && driver->pending() == 0
             && snapshot(controller) == before)
             break;
@@ -145,11 +134,10 @@ int main(int argc, char *argv[])
     QTreeWidget *tree = controller.ui.Messwert_treeWidget;
     for (int i = 0; i < tree->topLevelItemCount(); ++i) {
         QString line = QStringLiteral("row");
-        for (int column = 0; column < 6; ++column)
+        for (int column = 0; column < MeasurementRow::ColumnCount; ++column)
             line += QLatin1Char('\t') + escaped(tree->topLevelItem(i)->text(column));
         out += line.toUtf8() + '\n';
     }
     std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
-    setFtdiDriverFactory(nullptr);
     return 0;
 }

@@ -4,27 +4,40 @@
 #include "fakedriver.h"
 #include "link/ftdi_control.h"
 
-#include <QMetaObject>
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
+
+// One measurement record as the device sends it, with its separator.
+inline QByteArray deviceRecord(int number, const char *stamp = "2012:03:05:1:14:07:59",
+                               const char *force = "2,34", const char *position = "045",
+                               const char *id = "004")
+{
+    return QStringLiteral("Nr.: %1\nJJJJ:MM:DD:d:hh:mm:ss\n%2\nMesswert: %3Pos.: %4ID: %5\n"
+                          "=========================\n")
+        .arg(number)
+        .arg(QLatin1String(stamp), QLatin1String(force), QLatin1String(position), QLatin1String(id))
+        .toLatin1();
+}
 
 // A controller on a fake converter. The controller's own timers are stopped
 // unless asked for, so that a test decides when the receive run and the
 // clock tick happen.
 struct ControllerFixture
 {
-    FakeDriverInstaller installer;
     std::unique_ptr<KalvorIIControl> controller;
-    FakeDriver *fake = nullptr;
+    FakeDriver *fake = nullptr; // owned by the controller's link
 
     explicit ControllerFixture(const std::function<void(FakeDriver &)> &prepare = {},
                                bool keepTimers = false)
     {
-        installer.prepare = prepare;
-        controller = std::make_unique<KalvorIIControl>();
-        fake = installer.last;
+        auto driver = std::make_unique<FakeDriver>();
+        fake = driver.get();
+        if (prepare)
+            prepare(*fake);
+        controller = std::make_unique<KalvorIIControl>(std::move(driver));
         if (!keepTimers) {
             controller->clockTimer->stop();
             controller->receiveTimer->stop();
@@ -33,14 +46,9 @@ struct ControllerFixture
 
     Ui::KalvorIIControl &ui() { return controller->ui; }
 
-    void invoke(const char *slot)
-    {
-        QVERIFY(QMetaObject::invokeMethod(controller.get(), slot, Qt::DirectConnection));
-    }
-    void poll()
-    {
-        QMetaObject::invokeMethod(controller->link, "receiveUSBdata", Qt::DirectConnection);
-    }
+    void poll() { controller->link->poll(); }
+    void receiveOnce() { controller->receiveOnce(); }
+    void clockTick() { controller->clockTick(); }
 
     // Polls until the fake has nothing left to read.
     void pollAll()
@@ -55,13 +63,21 @@ struct ControllerFixture
     {
         fake->deliver(bytes);
         pollAll();
-        invoke("receiveSerialData");
+        receiveOnce();
     }
     void receiveAll(const QByteArray &bytes)
     {
         fake->deliver(bytes);
         pollAll();
         while (controller->link->bytesAvailable() > 0)
-            invoke("receiveSerialData");
+            receiveOnce();
+    }
+    // Device output all the way into the window: received, then clock ticks
+    // until the parser has worked everything off.
+    void show(const QByteArray &bytes)
+    {
+        receiveAll(bytes);
+        for (int tick = 0; tick < 1000 && !controller->receiveAccumulator.isEmpty(); ++tick)
+            clockTick();
     }
 };

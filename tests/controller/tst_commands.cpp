@@ -2,8 +2,10 @@
 // confirmation before clearing, the configuration write and the defaults.
 
 #include "controller/clock.h"
+#include "controller/settingfields.h"
 #include "controllerfixture.h"
 #include "modal.h"
+#include "protocol/devicesettings.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -48,7 +50,7 @@ void TestCommands::readMemoryClearsTableAndRestartsNumbering()
 {
     ControllerFixture f;
     QTreeWidget *tree = f.ui().Messwert_treeWidget;
-    new QTreeWidgetItem(tree, QStringList{"7", "old"});
+    f.show(deviceRecord(7));
     f.controller->measurementNumber = 42;
     int rowsWhenCommandWritten = -1;
     f.fake->clearLog();
@@ -62,20 +64,26 @@ void TestCommands::readMemoryClearsTableAndRestartsNumbering()
     QVERIFY(writes.at(1).atMs - writes.at(0).atMs >= 100); // the device wakes first
     QCOMPARE(rowsWhenCommandWritten, 0);
     QCOMPARE(tree->topLevelItemCount(), 0);
+    QVERIFY(f.controller->rows().isEmpty()); // the rows kept beside the table too
     QCOMPARE(f.controller->measurementNumber, 1);
     f.fake->onWrite = nullptr;
 
     f.receive("Nr.: 17\nJJJJ:MM:DD:d:hh:mm:ss\n2012:03:05:1:14:07:59\n"
               "Messwert: 2,34Pos.: 045ID: 004\n=========================\n");
-    f.invoke("updateUhr");
+    f.clockTick();
     QCOMPARE(tree->topLevelItemCount(), 1);
     QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("1"));
+    QCOMPARE(f.controller->rows().size(), 1);
+    QCOMPARE(f.controller->rows().at(0).number, 1);
 }
 
 void TestCommands::commandsOnClosedLinkSendNothingAndDoNotWait()
 {
     ControllerFixture f([](FakeDriver &d) { d.deviceCountResult = 0; });
-    new QTreeWidgetItem(f.ui().Messwert_treeWidget, QStringList{"1"});
+    // Rows from earlier (the link is closed: straight into the parser).
+    f.controller->receiveAccumulator = QString::fromLatin1(deviceRecord(1));
+    f.clockTick();
+    QCOMPARE(f.ui().Messwert_treeWidget->topLevelItemCount(), 1);
     f.fake->clearLog();
     QElapsedTimer timer;
     timer.start();
@@ -125,7 +133,7 @@ void TestCommands::clearConfirmedSendsAndZeroesFillBar()
 {
     ControllerFixture f;
     f.ui().Speicherbelegung_PB->setValue(37);
-    new QTreeWidgetItem(f.ui().Messwert_treeWidget, QStringList{"1"});
+    f.show(deviceRecord(1));
     f.fake->clearLog();
     onNextModal([](QWidget *modal) {
         auto *box = qobject_cast<QMessageBox *>(modal);
@@ -207,17 +215,13 @@ void TestCommands::defaultsFillTheFieldsAndSendNothing()
     f.fake->clearLog();
     ui.SetDefault_PB->click();
     QVERIFY(f.fake->calls.isEmpty());
-    QCOMPARE(ui.interruptValue_SB->value(), 40);
-    QCOMPARE(ui.geraeteID_SB->value(), 1);
-    QCOMPARE(ui.BrightnessValue_SB->value(), 130);
-    QCOMPARE(ui.Funkkanal_SB->value(), 0);
-    QCOMPARE(ui.DauerTime_SB->value(), 5);
-    QCOMPARE(ui.DauerCycles_SB->value(), 10);
-    QCOMPARE(ui.Duration_SB->value(), 10);
-    QCOMPARE(ui.Huelsenpos_SB->value(), 0.0);
-    // None of the "?" fields is at its minimum any more, so numbers show.
-    QCOMPARE(ui.geraeteID_SB->text(), QStringLiteral("1"));
-    QCOMPARE(ui.Duration_SB->text(), QStringLiteral("10"));
+    for (const DeviceSetting &setting : deviceSettings) {
+        const QSpinBox *box = settingBox(ui, setting.key);
+        QCOMPARE(box->value(), setting.factoryDefault);
+        // None of the "?" fields is at its minimum any more, so numbers show.
+        QCOMPARE(box->text(), QString::number(setting.factoryDefault));
+    }
+    QCOMPARE(ui.Huelsenpos_SB->value(), sleevePositionDefault);
     QCOMPARE(ui.Huelsenpos_SB->text(), QStringLiteral("0.00"));
 }
 

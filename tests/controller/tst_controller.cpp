@@ -132,7 +132,7 @@ void TestController::columnWidthsArePrimedWithEmptyTable()
     QTreeWidget *tree = f.ui().Messwert_treeWidget;
     QCOMPARE(tree->topLevelItemCount(), 0);
     QList<int> primed;
-    for (int column = 0; column < 6; ++column)
+    for (int column = 0; column < MeasurementRow::ColumnCount; ++column)
         primed << tree->columnWidth(column);
 
     // The widths are those of a row holding the widest values the first
@@ -141,7 +141,7 @@ void TestController::columnWidthsArePrimedWithEmptyTable()
     auto *widest = new QTreeWidgetItem(
         tree, QStringList{"10000", now.toString("dd:MM:yyyy"), now.toString("hh:mm:ss"), "13.7"});
     QList<int> fitted;
-    for (int column = 0; column < 6; ++column) {
+    for (int column = 0; column < MeasurementRow::ColumnCount; ++column) {
         tree->resizeColumnToContents(column);
         fitted << tree->columnWidth(column);
     }
@@ -196,10 +196,10 @@ void TestController::receiveMovesAtMost65536PerRun()
     f.fake->deliver(data);
     f.pollAll();
     QCOMPARE(f.controller->link->bytesAvailable(), 70000);
-    f.invoke("receiveSerialData");
+    f.receiveOnce();
     QCOMPARE(f.controller->receiveAccumulator.size(), 65536);
     QCOMPARE(f.controller->link->bytesAvailable(), 4464);
-    f.invoke("receiveSerialData");
+    f.receiveOnce();
     QCOMPARE(f.controller->receiveAccumulator, QString::fromLatin1(data));
 }
 
@@ -219,7 +219,7 @@ void TestController::clockShowsDateAndTimeWithoutParsing()
 {
     ControllerFixture f;
     Clock::setFixed(QDateTime(QDate(2026, 12, 6), QTime(2, 12, 38)));
-    f.invoke("updateUhr");
+    f.clockTick();
     Clock::setFixed(QDateTime());
     QCOMPARE(f.ui().dateEdit->date(), QDate(2026, 12, 6));
     QCOMPARE(f.ui().timeEdit->time(), QTime(2, 12, 38));
@@ -233,12 +233,12 @@ void TestController::clockDrainsAtMost250CallsPerTick()
     for (int i = 1; i <= 300; ++i)
         text += record(i, "2012:03:05:1:14:07:59", "2,34", "045", "004");
     f.receive(text.toLatin1());
-    f.invoke("updateUhr");
+    f.clockTick();
     QTreeWidget *tree = f.ui().Messwert_treeWidget;
     QCOMPARE(tree->topLevelItemCount(), 250);
     QCOMPARE(f.controller->measurementNumber, 251);
     QVERIFY(!f.controller->receiveAccumulator.isEmpty());
-    f.invoke("updateUhr");
+    f.clockTick();
     QCOMPARE(tree->topLevelItemCount(), 300);
     for (int i = 0; i < 300; i += 37)
         QCOMPARE(tree->topLevelItem(i)->text(0), QString::number(i + 1));
@@ -249,7 +249,7 @@ void TestController::clockStopsWhenAccumulatorEmpties()
 {
     ControllerFixture f;
     f.receive("xxSerial number : 123456\n=========================");
-    f.invoke("updateUhr");
+    f.clockTick();
     QCOMPARE(f.ui().SerialNumber_lb->text(), QStringLiteral("123456"));
     QVERIFY(f.controller->receiveAccumulator.isEmpty());
 }
@@ -258,11 +258,11 @@ void TestController::textWithoutSeparatorWaits()
 {
     ControllerFixture f;
     f.receive("Serial number : 654321\n");
-    f.invoke("updateUhr");
+    f.clockTick();
     QCOMPARE(f.ui().SerialNumber_lb->text(), QStringLiteral("??????"));
     QCOMPARE(f.controller->receiveAccumulator, QStringLiteral("Serial number : 654321\n"));
     f.receive("=========================\n");
-    f.invoke("updateUhr");
+    f.clockTick();
     QCOMPARE(f.ui().SerialNumber_lb->text(), QStringLiteral("654321"));
 }
 
@@ -270,7 +270,12 @@ void TestController::readConfigFromKalvorIIDoesNothing()
 {
     ControllerFixture f;
     f.fake->clearLog();
-    f.invoke("ReadConfigFromKalvorII");
+    // The slot's place in the slot table (slotTableOrder) reaches it; the
+    // button is wired elsewhere.
+    const QMetaObject &meta = KalvorIIControl::staticMetaObject;
+    const QMetaMethod slot = meta.method(meta.methodOffset() + 3);
+    QCOMPARE(slot.name(), QByteArray("ReadConfigFromKalvorII"));
+    QVERIFY(slot.invoke(f.controller.get(), Qt::DirectConnection));
     QVERIFY(f.fake->writes().isEmpty());
     f.ui().ReadConfig_PB->click();
     QCOMPARE(f.fake->writes(), QList<QByteArray>({QByteArray("\n"), QByteArray("71\n")}));

@@ -2,7 +2,7 @@
 // the window shows, and what the window writes the device keeps.
 
 #include "controller/clock.h"
-#include "controllerwithdriver.h"
+#include "controller/kalvoriicontrol.h"
 #include "sim/devicereports.h"
 #include "sim/simulateddevice.h"
 #include "sim/simulateddriver.h"
@@ -22,7 +22,7 @@ struct Demo
     {
         auto made = std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::Instant, device);
         driver = made.get();
-        controller = controllerWithDriver(std::move(made));
+        controller = std::make_unique<KalvorIIControl>(std::move(made));
     }
     Ui::KalvorIIControl &ui() { return controller->ui; }
 };
@@ -42,7 +42,7 @@ QStringList expectedRow(int number, const SimulatedMeasurement &m)
 QStringList rowAt(QTreeWidget *tree, int i)
 {
     QStringList cells;
-    for (int column = 0; column < 6; ++column)
+    for (int column = 0; column < MeasurementRow::ColumnCount; ++column)
         cells << tree->topLevelItem(i)->text(column);
     return cells;
 }

@@ -123,8 +123,9 @@ void TestExportSlot::init()
     QDir::setCurrent(m_dir->path());
     m_f = std::make_unique<ControllerFixture>();
     m_f->ui().SerialNumber_lb->setText(QStringLiteral("123456"));
-    new QTreeWidgetItem(m_f->ui().Messwert_treeWidget,
-                        QStringList{"1", "2012:03:05", "14:07:59", "2.34", "2.25", "4"});
+    // The worked example's row: 1, 2012:03:05, 14:07:59, 2.34, 2.25, 4.
+    m_f->controller->measuringRange = 50;
+    m_f->show(deviceRecord(1));
     Clock::setFixed(instant);
 }
 
@@ -267,10 +268,11 @@ void TestExportSlot::fullDiskWarnsAndKeepsEarlierFile()
 #ifndef Q_OS_UNIX
     QSKIP("needs a file-size limit (setrlimit)");
 #else
+    QByteArray more;
     for (int i = 2; i <= 3000; ++i)
-        new QTreeWidgetItem(
-            m_f->ui().Messwert_treeWidget,
-            QStringList{QString::number(i), "2026:12:06", "14:03:27", "12.34", "2.25", "4"});
+        more += deviceRecord(i, "2026:12:06:7:14:03:27", "12,3");
+    m_f->show(more);
+    QCOMPARE(m_f->ui().Messwert_treeWidget->topLevelItemCount(), 3000);
     const QString pointName = m_dir->filePath("Kalvor_2026_12_06_14_05_09_dot.txt");
     const QByteArray earlier = "an earlier export\n";
     {

@@ -2,7 +2,6 @@
 // working, stays responsive and keeps what it has already shown.
 
 #include "controllerfixture.h"
-#include "controllerwithdriver.h"
 #include "processusage.h"
 #include "sim/simulateddevice.h"
 #include "sim/simulateddriver.h"
@@ -30,8 +29,8 @@ qint64 worstTick(ControllerFixture &f, int ticks)
     for (int i = 0; i < ticks; ++i) {
         QElapsedTimer timer;
         timer.start();
-        f.invoke("receiveSerialData");
-        f.invoke("updateUhr");
+        f.controller->receiveOnce();
+        f.controller->clockTick();
         worst = qMax(worst, timer.elapsed());
     }
     return worst;
@@ -88,7 +87,7 @@ void TestFaults::unplugDuringSimulatedMemoryReadKeepsRows()
     auto made = std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate,
                                                   SimulatedDevice::createDemo());
     SimulatedDriver *driver = made.get();
-    const auto owner = controllerWithDriver(std::move(made));
+    const auto owner = std::make_unique<KalvorIIControl>(std::move(made));
     KalvorIIControl &controller = *owner;
     QTRY_COMPARE(controller.ui.SerialNumber_lb->text(), driver->device().identity().serialNumber);
 
@@ -198,7 +197,7 @@ void TestFaults::longTextWithoutSeparatorStaysCheap()
     // Nothing is parsed before a separator arrives, and nothing is lost.
     QCOMPARE(f.controller->receiveAccumulator.size(), text.size());
     f.receive("=========================\n");
-    f.invoke("updateUhr");
+    f.controller->clockTick();
     QVERIFY(f.controller->receiveAccumulator.size() < 100);
 }
 

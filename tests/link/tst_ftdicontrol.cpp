@@ -20,7 +20,7 @@ struct Link
             prepare(*fake);
         link = std::make_unique<FTDI_Control>(std::move(driver));
     }
-    void poll() { QMetaObject::invokeMethod(link.get(), "receiveUSBdata", Qt::DirectConnection); }
+    void poll() { link->poll(); }
     QByteArray take(int n)
     {
         QByteArray out(n, '\0');

@@ -3,6 +3,7 @@
 // is itself held to the worked examples before it serves as the oracle of the
 // differential test.
 
+#include "protocol/receivedtext.h"
 #include "protocol/reportparser.h"
 #include "referencereportparser.h"
 #include "textreportsink.h"
@@ -145,6 +146,10 @@ private slots:
     void deletionsFormAndBreakLabels_data();
     void deletionsFormAndBreakLabels() { verifyBoth(); }
     void replacedAccumulatorIsSearchedAgain();
+    void rowNumbersAreTheShownNumbers_data();
+    void rowNumbersAreTheShownNumbers();
+    void receivedText_data();
+    void receivedText();
 };
 
 void TestReportParser::chunkTaking_data()
@@ -622,6 +627,85 @@ void TestReportParser::replacedAccumulatorIsSearchedAgain()
     check(reference, "reference");
     ReportParser product;
     check(product, "product");
+}
+
+// A chart or an export reads the row's numbers, the table shows its texts:
+// the two must agree in every measuring-range format (0, 1 or 2 decimals;
+// sleeve steps of 0.05 or 0.1 mm), and a time stamp that is no date and time
+// gives no instant.
+void TestReportParser::rowNumbersAreTheShownNumbers_data()
+{
+    QTest::addColumn<int>("range");
+    QTest::addColumn<QString>("stamp");
+    QTest::addColumn<QString>("force");
+    QTest::addColumn<QStringList>("cells");
+    QTest::addColumn<QDateTime>("instant");
+    const QDateTime instant(QDate(2012, 3, 5), QTime(14, 7, 59), Qt::UTC);
+    QTest::newRow("50 kN") << 50 << "2012:03:05:1:14:07:59"
+                           << "2,34"
+                           << QStringList{"1", "2012:03:05", "14:07:59", "2.34", "2.25", "4"}
+                           << instant;
+    QTest::newRow("200 kN") << 200 << "2012:03:05:1:14:07:59"
+                            << "2,34"
+                            << QStringList{"1", "2012:03:05", "14:07:59", "2.3", "4.5", "4"}
+                            << instant;
+    QTest::newRow("1500 kN") << 1500 << "2012:03:05:1:14:07:59"
+                             << "2,34"
+                             << QStringList{"1", "2012:03:05", "14:07:59", "2", "4.5", "4"}
+                             << instant;
+    QTest::newRow("no date") << 50 << "2012:02:30:1:14:07:59"
+                             << "-inf"
+                             << QStringList{"1", "2012:02:30", "14:07:59", "-inf", "2.25", "4"}
+                             << QDateTime();
+    QTest::newRow("cut short") << 50 << "2012:03:05:1:14"
+                               << "2,34"
+                               << QStringList{"1", "2012:03:05", "14", "2.34", "2.25", "4"}
+                               << QDateTime();
+}
+
+void TestReportParser::rowNumbersAreTheShownNumbers()
+{
+    QFETCH(int, range);
+    QFETCH(QString, stamp);
+    QFETCH(QString, force);
+    QFETCH(QStringList, cells);
+    QFETCH(QDateTime, instant);
+    ReportParser parser;
+    TextReportSink sink;
+    int number = 1;
+    float raw = 0;
+    ParserState state{range, number, raw};
+    QString accumulator = closed(QStringLiteral("Nr.: 9\nJJJJ:MM:DD:d:hh:mm:ss\n%1\nMesswert: "
+                                                "%2Pos.: 045ID: 004")
+                                     .arg(stamp, force));
+    QVERIFY(parser.parseReport(accumulator, state, sink));
+    QCOMPARE(sink.typedRows().size(), 1);
+    const MeasurementRow &row = sink.typedRows().at(0);
+    QCOMPARE(row.cells, cells);
+    QCOMPARE(row.number, cells.at(MeasurementRow::Number).toInt());
+    QCOMPARE(row.force, cells.at(MeasurementRow::Force).toDouble());
+    QCOMPARE(row.sleevePosition, cells.at(MeasurementRow::SleevePosition).toDouble());
+    QCOMPARE(row.deviceId, cells.at(MeasurementRow::DeviceId).toInt());
+    QCOMPARE(row.timeStamp, instant);
+    QCOMPARE(row.timeStamp.isValid(), instant.isValid());
+}
+
+void TestReportParser::receivedText_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("carriage returns go") << QByteArray("A\r\nB\r\n") << "A\nB\n";
+    QTest::newRow("high bytes are Latin-1")
+        << QByteArray("\xb5\xe4\xff") << QString::fromUtf8("µäÿ");
+    QTest::newRow("a zero byte ends the text") << QByteArray("ab\0cd", 5) << "ab";
+    QTest::newRow("nothing") << QByteArray() << "";
+}
+
+void TestReportParser::receivedText()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(::receivedText(bytes), text);
 }
 
 QTEST_GUILESS_MAIN(TestReportParser)

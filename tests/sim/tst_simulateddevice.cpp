@@ -510,7 +510,7 @@ void TestSimulatedDevice::generatedData()
         QCOMPARE(DeviceReports::wireForce(r.force), r.force);
         const double mm = range == 50 ? r.positionRaw * 5 / 100.0 : r.positionRaw / 10.0;
         QVERIFY(mm > 1.0 && mm < 10.0);
-        QVERIFY(DeviceLimits::deviceId.contains(r.deviceId));
+        QVERIFY(deviceSetting(ReportSink::Value::DeviceId).range.contains(r.deviceId));
     }
     const auto demo = SimulatedDevice::createDemo()->memory();
     const qint64 days = demo.first().time.daysTo(demo.last().time);

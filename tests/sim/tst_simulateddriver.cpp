@@ -284,8 +284,7 @@ void TestSimulatedDriver::linkReadsWholeMemoryWithoutLoss()
     QCOMPARE(link.openDevice(QStringLiteral("USB Serial Converter")), false);
     QCOMPARE(sim->baudRate(), 115200u);
 
-    const auto poll
-        = [&link] { QMetaObject::invokeMethod(&link, "receiveUSBdata", Qt::DirectConnection); };
+    const auto poll = [&link] { link.poll(); };
     QByteArray expected = DeviceReports::greeting();
     t = 100;
     link.sendText(QStringLiteral("\n"));

@@ -23,7 +23,7 @@ public:
     void setText(Text which, const QString &text) override { texts[which] = text; }
     void setValue(Value which, int value) override { values[which] = value; }
     void setSleevePosition(double millimetres) override { sleevePosition = millimetres; }
-    void appendRow(const QStringList &cells) override { rows.append(cells); }
+    void appendRow(const MeasurementRow &row) override { rows.append(row.cells); }
 };
 
 // The program's receive side in simulated time: the 1 ms poll into the link

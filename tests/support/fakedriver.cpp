@@ -124,19 +124,3 @@ FT_STATUS FakeDriver::close(FT_HANDLE)
         m_open = false;
     return closeStatus;
 }
-
-FakeDriverInstaller::FakeDriverInstaller()
-{
-    setFtdiDriverFactory([this]() {
-        auto fake = std::make_unique<FakeDriver>();
-        if (prepare)
-            prepare(*fake);
-        last = fake.get();
-        return std::unique_ptr<FtdiDriver>(std::move(fake));
-    });
-}
-
-FakeDriverInstaller::~FakeDriverInstaller()
-{
-    setFtdiDriverFactory(nullptr);
-}

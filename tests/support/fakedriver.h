@@ -65,15 +65,3 @@ private:
     bool m_open = false;
     int m_handleTag = 0;
 };
-
-// Makes every link created from now on talk to a fresh FakeDriver and hands
-// that fake to the test (the link owns it; it lives as long as the link).
-class FakeDriverInstaller
-{
-public:
-    FakeDriverInstaller();
-    ~FakeDriverInstaller();
-    FakeDriver *last = nullptr;
-    // Applied to each new fake before the link uses it.
-    std::function<void(FakeDriver &)> prepare;
-};

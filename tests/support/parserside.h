@@ -43,6 +43,15 @@ bool sameVariables(const A &a, const B &b)
         && sameFloat(a.sleevePositionRaw, b.sleevePositionRaw);
 }
 
+// The numbers of two rows, bitwise where NaN may stand.
+inline bool sameNumbers(const MeasurementRow &a, const MeasurementRow &b)
+{
+    const auto sameDouble = [](double x, double y) { return std::memcmp(&x, &y, sizeof x) == 0; };
+    return a.number == b.number && sameDouble(a.force, b.force)
+        && sameDouble(a.sleevePosition, b.sleevePosition) && a.deviceId == b.deviceId
+        && a.timeStamp == b.timeStamp && a.timeStamp.isValid() == b.timeStamp.isValid();
+}
+
 // "range/number/sleeve", for messages about a difference.
 template<class T>
 QString variablesText(const T &holder)
@@ -92,6 +101,23 @@ QString sideDifference(const ParserSide<Product> &product, const ParserSide<Refe
         return QStringLiteral("deliveries differ: product [%1], reference [%2]")
             .arg(productLog.mid(logSize).join(QStringLiteral(" / ")),
                  referenceLog.mid(logSize).join(QStringLiteral(" / ")));
+    // A call adds at most one row: the newest is the one to check.
+    const QList<MeasurementRow> &productRows = product.sink.typedRows();
+    const QList<MeasurementRow> &referenceRows = reference.sink.typedRows();
+    if (!productRows.isEmpty() && productRows.size() == referenceRows.size()
+        && !sameNumbers(productRows.last(), referenceRows.last())) {
+        const auto numbers = [](const MeasurementRow &row) {
+            return QStringLiteral("%1 %2 %3 %4 %5")
+                .arg(row.number)
+                .arg(row.force)
+                .arg(row.sleevePosition)
+                .arg(row.deviceId)
+                .arg(row.timeStamp.toString(Qt::ISODate));
+        };
+        return QStringLiteral("the numbers of row %1 differ: product %2, reference %3")
+            .arg(productRows.size())
+            .arg(numbers(productRows.last()), numbers(referenceRows.last()));
+    }
     const QString productBlock = product.parser.block();
     const QString referenceBlock = reference.parser.block();
     if (productBlock != referenceBlock)

@@ -1,10 +1,28 @@
 #include "referencereportparser.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace {
 
 const QString separator = QStringLiteral("=========================");
+
+// The date and time cells as one instant, when they are exactly
+// "yyyy:MM:dd" and "hh:mm:ss" and name a real date and time.
+QDateTime timeStamp(const QString &date, const QString &time)
+{
+    static const QRegularExpression dateShape(QStringLiteral("^([0-9]{4}):([0-9]{2}):([0-9]{2})$"));
+    static const QRegularExpression timeShape(QStringLiteral("^([0-9]{2}):([0-9]{2}):([0-9]{2})$"));
+    const QRegularExpressionMatch d = dateShape.match(date);
+    const QRegularExpressionMatch t = timeShape.match(time);
+    if (!d.hasMatch() || !t.hasMatch())
+        return {};
+    const QDate day(d.captured(1).toInt(), d.captured(2).toInt(), d.captured(3).toInt());
+    const QTime clock(t.captured(1).toInt(), t.captured(2).toInt(), t.captured(3).toInt());
+    if (!day.isValid() || !clock.isValid())
+        return {};
+    return QDateTime(day, clock, Qt::UTC);
+}
 
 double scaled(double raw, int measuringRange)
 {
@@ -123,7 +141,9 @@ bool ReferenceReportParser::recordRule(ParserState &state, ReportSink &sink)
     m_block.remove(0, 4);
 
     // 2., 3. The row, its running number.
-    QStringList cells;
+    MeasurementRow row;
+    QStringList &cells = row.cells;
+    row.number = state.measurementNumber;
     cells << QString::number(state.measurementNumber);
     state.measurementNumber++;
 
@@ -143,6 +163,7 @@ bool ReferenceReportParser::recordRule(ParserState &state, ReportSink &sink)
         stamp = m_block.left(stampEnd);
     cells << stamp.left(10);
     cells << stamp.mid(13);
+    row.timeStamp = timeStamp(cells.at(1), cells.at(2));
     m_block.remove(0, stamp.size());
 
     // 7. The force.
@@ -158,20 +179,23 @@ bool ReferenceReportParser::recordRule(ParserState &state, ReportSink &sink)
     QString forceCell;
     forceCell.setNum(force.toDouble(), 'f', decimals);
     cells << forceCell;
+    row.force = forceCell.toDouble();
 
     // 8. The sleeve position.
     m_block.remove(QStringLiteral("Pos.: "), Qt::CaseSensitive);
     const double x = m_block.left(3).toInt();
     QString positionCell;
-    positionCell.setNum(scaled(x, state.measuringRange), 'g', 6);
+    row.sleevePosition = scaled(x, state.measuringRange);
+    positionCell.setNum(row.sleevePosition, 'g', 6);
     cells << positionCell;
     m_block.remove(0, 3);
 
     // 9. The device ID.
     m_block.remove(QStringLiteral("ID: "), Qt::CaseSensitive);
-    cells << QString::number(m_block.left(3).toInt());
+    row.deviceId = m_block.left(3).toInt();
+    cells << QString::number(row.deviceId);
 
-    sink.appendRow(cells);
+    sink.appendRow(row);
     return true;
 }
 

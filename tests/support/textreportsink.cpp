@@ -25,9 +25,11 @@ void TextReportSink::setSleevePosition(double millimetres)
                  + QString::number(millimetres, 'g', QLocale::FloatingPointShortest));
 }
 
-void TextReportSink::appendRow(const QStringList &cells)
+void TextReportSink::appendRow(const MeasurementRow &row)
 {
+    const QStringList &cells = row.cells;
     m_rows.append(cells);
+    m_typedRows.append(row);
     QString line = QStringLiteral("row ");
     for (qsizetype i = 0; i < cells.size(); ++i) {
         if (i > 0)
@@ -57,6 +59,7 @@ void TextReportSink::clear()
 {
     m_log.clear();
     m_rows.clear();
+    m_typedRows.clear();
     m_texts.clear();
     m_values.clear();
     m_sleevePosition.reset();

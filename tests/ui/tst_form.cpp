@@ -1,6 +1,8 @@
 // The main window form as uic builds it: widget tree, geometry, settings,
 // stacking and the accessibility links between captions and fields.
 
+#include "controller/settingfields.h"
+#include "protocol/devicesettings.h"
 #include "ui_kalvor2control.h"
 
 #include <QAccessible>
@@ -188,6 +190,8 @@ void TestForm::keepsExistingObjectName()
     QCOMPARE(ui.tabWidget->parentWidget(), &window);
 }
 
+// The ranges of the settings' boxes are the settings table's: the form
+// offers exactly what the configuration write sends and the device takes.
 void TestForm::spinBoxes_data()
 {
     QTest::addColumn<double>("minimum");
@@ -195,13 +199,19 @@ void TestForm::spinBoxes_data()
     QTest::addColumn<double>("step");
     QTest::addColumn<double>("value");
 
-    QTest::newRow("geraeteID_SB") << 0.0 << 31.0 << 1.0 << 1.0;
-    QTest::newRow("interruptValue_SB") << 5.0 << 255.0 << 1.0 << 40.0;
-    QTest::newRow("Duration_SB") << 0.0 << 255.0 << 1.0 << 0.0;
-    QTest::newRow("BrightnessValue_SB") << 0.0 << 255.0 << 1.0 << 255.0;
-    QTest::newRow("DauerCycles_SB") << 0.0 << 4096.0 << 1.0 << 10.0;
-    QTest::newRow("DauerTime_SB") << 0.0 << 2048.0 << 1.0 << 5.0;
-    QTest::newRow("Funkkanal_SB") << 0.0 << 255.0 << 1.0 << 0.0;
+    const QHash<QString, double> initialValue
+        = {{"geraeteID_SB", 1},         {"interruptValue_SB", 40}, {"Duration_SB", 0},
+           {"BrightnessValue_SB", 255}, {"DauerCycles_SB", 10},    {"DauerTime_SB", 5},
+           {"Funkkanal_SB", 0}};
+    QWidget window; // the data function runs before init()
+    Ui::KalvorIIControl ui;
+    ui.setupUi(&window);
+    for (const SettingField &field : settingFields) {
+        const QString name = (ui.*field.box)->objectName();
+        const SettingRange range = deviceSetting(field.key).range;
+        QTest::newRow(qPrintable(name))
+            << double(range.min) << double(range.max) << 1.0 << initialValue.value(name, -1);
+    }
     QTest::newRow("Huelsenpos_SB") << -10.0 << 10.0 << 5.0 << 0.0;
 }
 
