@@ -3,6 +3,7 @@
 #include "ui/splash.h"
 
 #ifdef KALVOR2_SIMULATED_DEVICE
+#include "app/demooptions.h"
 #include "sim/simulateddriver.h"
 #endif
 
@@ -14,6 +15,11 @@
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+#ifdef KALVOR2_SIMULATED_DEVICE
+    // The demo talks to a simulated device inside the process, at the pace
+    // of a real one on the wire; its command line says how it behaves.
+    std::unique_ptr<SimulatedDriver> simulated = simulatedDriverFromArguments(application);
+#endif
 
     QPixmap splashPixmap(QStringLiteral(":/Icon/KVii_SplashScreen.png"));
     splashPixmap = scaledSplash(splashPixmap);
@@ -31,10 +37,7 @@ int main(int argc, char *argv[])
 
     // Lives until the process ends, together with its window, link and timers.
 #ifdef KALVOR2_SIMULATED_DEVICE
-    // The demo talks to a simulated device inside the process, at the pace
-    // of a real one on the wire.
-    auto *controller
-        = new KalvorIIControl(std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate));
+    auto *controller = new KalvorIIControl(std::move(simulated));
 #else
     auto *controller = new KalvorIIControl;
 #endif

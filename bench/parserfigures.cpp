@@ -37,7 +37,8 @@ DrainTimes drainAll(const QString &report)
     for (;;) {
         timer.start();
         const bool changed = drainReports(
-            accumulator, [&](QString &text) { return parser.parseReport(text, state, sink); });
+            accumulator, [&](QString &text) { return parser.parseReport(text, state, sink); },
+            [&] { return parser.recordWaiting(); });
         const double ms = double(timer.nsecsElapsed()) / 1e6;
         times.totalMs += ms;
         times.worstTickMs = std::max(times.worstTickMs, ms);

@@ -143,6 +143,38 @@ void logReceive()
     printFigure(QStringLiteral("log_receive_ratio"), loaded / empty, "x");
 }
 
+// The same with text that has no line feed at all (or carriage returns
+// only): one receive run after 4 MB of it, against one with an empty log.
+void logLongLine()
+{
+    const auto measure = [](qsizetype before) {
+        auto fakeOwner = std::make_unique<FakeDriver>();
+        FakeDriver *fake = fakeOwner.get();
+        auto controller = makeController(std::move(fakeOwner));
+        const QByteArray chunk(65536, 'x');
+        const auto receiveRun = [&] {
+            fake->deliver(chunk);
+            while (!fake->incoming.isEmpty())
+                controller->link->poll();
+            QElapsedTimer timer;
+            timer.start();
+            controller->receiveOnce();
+            controller->receiveAccumulator.clear();
+            return double(timer.nsecsElapsed()) / 1e6;
+        };
+        for (qsizetype received = 0; received < before; received += chunk.size())
+            receiveRun();
+        double sum = 0;
+        constexpr int runs = 10;
+        for (int i = 0; i < runs; ++i)
+            sum += receiveRun();
+        return sum / runs;
+    };
+    const double empty = measure(0);
+    const double loaded = measure(4 * 1024 * 1024);
+    printFigure(QStringLiteral("log_line_ratio"), loaded / empty, "x");
+}
+
 } // namespace
 
 void runUiFigures()
@@ -150,4 +182,5 @@ void runUiFigures()
     fullReportThroughTheWindow();
     streamingReport();
     logReceive();
+    logLongLine();
 }

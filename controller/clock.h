@@ -7,4 +7,9 @@
 namespace Clock {
 QDateTime currentDateTime();
 void setFixed(const QDateTime &instant); // an invalid instant returns to the PC's clock
+
+// Milliseconds on a steady clock, for how long something has waited. Tests
+// move it on instead of waiting.
+qint64 steadyMs();
+void skip(qint64 ms);
 } // namespace Clock

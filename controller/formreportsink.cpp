@@ -1,11 +1,14 @@
 #include "formreportsink.h"
 
+#include "controller/memoryread.h"
 #include "controller/settingfields.h"
 #include "ui_kalvor2control.h"
 
-FormReportSink::FormReportSink(Ui::KalvorIIControl &ui, QList<MeasurementRow> &rows)
+FormReportSink::FormReportSink(Ui::KalvorIIControl &ui, QList<MeasurementRow> &rows,
+                               MemoryRead *read)
     : m_ui(ui)
     , m_rows(rows)
+    , m_read(read)
 {
 }
 
@@ -28,6 +31,8 @@ void FormReportSink::setValue(Value which, int value)
 {
     if (which == Value::FillLevel)
         m_ui.Speicherbelegung_PB->setValue(value);
+    else if (which == Value::EntryCount && m_read)
+        m_read->entryCountArrived(value);
     else if (QSpinBox *box = settingBox(m_ui, which))
         box->setValue(value);
 }

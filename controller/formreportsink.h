@@ -4,18 +4,20 @@
 
 #include <QList>
 
+class MemoryRead;
 namespace Ui {
 class KalvorIIControl;
 }
 
-// Delivers what the report parser reads into the form's widgets, and each
+// Delivers what the report parser reads into the form's widgets, each
 // measurement row both into the table and into the list of rows kept beside
-// it. The widgets do their own range handling: spin boxes clamp, the fill bar
-// ignores values outside 0 to 100.
+// it, and the memory report's entry count to the memory read. The widgets do their own range
+// handling: spin boxes clamp, the fill bar ignores values outside 0 to 100.
 class FormReportSink : public ReportSink
 {
 public:
-    FormReportSink(Ui::KalvorIIControl &ui, QList<MeasurementRow> &rows);
+    FormReportSink(Ui::KalvorIIControl &ui, QList<MeasurementRow> &rows,
+                   MemoryRead *read = nullptr);
 
     void setText(Text which, const QString &text) override;
     void setValue(Value which, int value) override;
@@ -25,4 +27,5 @@ public:
 private:
     Ui::KalvorIIControl &m_ui;
     QList<MeasurementRow> &m_rows;
+    MemoryRead *m_read;
 };

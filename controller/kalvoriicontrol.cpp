@@ -1,9 +1,10 @@
 #include "kalvoriicontrol.h"
 
 #include "controller/clock.h"
+#include "controller/exportsession.h"
 #include "controller/pause.h"
+#include "controller/readstatus.h"
 #include "controller/settingfields.h"
-#include "export/measurementexport.h"
 #include "link/ftdi_control.h"
 #include "protocol/commands.h"
 #include "protocol/configwrite.h"
@@ -13,12 +14,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QMessageBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTimer>
 #include <QWidget>
+
+#include <csignal>
 
 namespace {
 // One receive run moves at most this much, so that a burst stays bounded.
@@ -27,13 +30,54 @@ constexpr int receiveChunk = 65536;
 // several ticks instead of freezing the window.
 constexpr int drainLimit = 250;
 // The hidden receive log is never shown; capping it keeps a long session's
-// memory bounded (a full memory read adds about 50,000 lines).
+// memory bounded (a full memory read adds about 50,000 lines). Its lines are
+// broken at a bounded length, because the text view lays a line out again
+// whenever text is added to it: text without line feeds would make every
+// receive run cost as much as everything received so far.
 constexpr int logLineLimit = 100000;
+constexpr int logLineLength = 160;
+// Text that waits without a separator is kept up to this much (a full memory
+// sent as one report is about 1.1 M characters); beyond it the oldest goes,
+// down to the low mark, so that the cut happens seldom.
+constexpr qsizetype accumulatorCap = 4 * 1024 * 1024;
+constexpr qsizetype accumulatorLowMark = accumulatorCap - 512 * 1024;
+const QString separator = QStringLiteral("=========================");
 } // namespace
+
+// Marks a slot that writes to the device as running, from its first write
+// (the wake step) to the end of its last pause: the device buttons stay off
+// meanwhile, because the pauses serve input and a second command would
+// interleave with this one on the wire.
+class KalvorIIControl::CommandSequence
+{
+public:
+    explicit CommandSequence(KalvorIIControl *controller)
+        : m_controller(controller)
+    {
+        m_controller->m_commandRunning = true;
+        m_controller->updateButtons();
+    }
+    ~CommandSequence()
+    {
+        m_controller->m_commandRunning = false;
+        m_controller->updateButtons();
+    }
+    Q_DISABLE_COPY_MOVE(CommandSequence)
+
+private:
+    KalvorIIControl *m_controller;
+};
 
 KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)
     : QObject(nullptr)
 {
+    // A write past a file-size limit must fail like any other write (the
+    // export warns and keeps the earlier file), not end the program and take
+    // the table with it.
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+
     mainWidget = new QWidget;
     mainWidget->setFixedSize(929, 550);
     ui.setupUi(mainWidget);
@@ -70,6 +114,7 @@ KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)
     mainWidget->show();
 
     primeColumnWidths();
+    updateButtons();
 
     ReadKVIIconfiguration();
 
@@ -123,6 +168,42 @@ void KalvorIIControl::clearMeasurements()
     m_rows.clear();
 }
 
+bool KalvorIIControl::deviceCommandsAllowed() const
+{
+    return link->isOpen() && !m_read.running() && !m_commandRunning;
+}
+
+// The one rule for every button's state, run whenever what it depends on
+// changes.
+void KalvorIIControl::updateButtons()
+{
+    const bool device = deviceCommandsAllowed();
+    for (QPushButton *button :
+         {ui.ReadConfig_PB, ui.WriteConfig_PB, ui.ReadSpeicher_PB, ui.ClearSpeicher_PB})
+        button->setEnabled(device);
+    ui.ExportMesswerte_PB->setEnabled(!m_read.running());
+}
+
+void KalvorIIControl::showStatus(const QString &text, bool warning, const QString &toolTip)
+{
+    QLabel *status = ui.ReadStatus_lb;
+    if (status->text() != text)
+        status->setText(text);
+    status->setToolTip(toolTip);
+    if (warning != m_statusWarning) {
+        m_statusWarning = warning;
+        status->setProperty("warning", warning);
+        status->style()->unpolish(status);
+        status->style()->polish(status);
+    }
+}
+
+void KalvorIIControl::updateReadStatus()
+{
+    const ReadStatus status = readStatus(m_read);
+    showStatus(status.text, status.warning);
+}
+
 bool KalvorIIControl::parseReport(QString &accumulator)
 {
     ParserState state{measuringRange, measurementNumber, sleevePositionRaw};
@@ -155,7 +236,16 @@ void KalvorIIControl::clockTick()
         ui.timeEdit->setTime(shown);
     drainReports(
         receiveAccumulator, [this](QString &accumulator) { return parseReport(accumulator); },
-        drainLimit);
+        [this] { return m_parser.recordWaiting(); }, drainLimit);
+
+    if (!m_read.running())
+        return;
+    const bool ended = m_read.endsNow(Clock::steadyMs(), int(m_rows.size()), [this] {
+        return !m_parser.recordWaiting() && !receiveAccumulator.contains(separator);
+    });
+    updateReadStatus();
+    if (ended)
+        updateButtons();
 }
 
 void KalvorIIControl::receiveSerialData()
@@ -173,17 +263,61 @@ void KalvorIIControl::receiveOnce()
     const QString text = receivedText(buffer);
     if (text.isEmpty())
         return;
-    ui.Incoming_Data_TextEdit->insertPlainText(text);
+    appendToLog(text);
     receiveAccumulator.append(text);
+    capAccumulator();
+    m_read.received(text, Clock::steadyMs());
+}
+
+void KalvorIIControl::appendToLog(const QString &text)
+{
+    QString broken;
+    const QString *logged = &text;
+    const qsizetype lastBreak = text.lastIndexOf(QLatin1Char('\n'));
+    const qsizetype firstBreak = lastBreak < 0 ? -1 : text.indexOf(QLatin1Char('\n'));
+    // Most text (reports) has short lines and goes in as it is.
+    if (m_logLineLength + (firstBreak < 0 ? text.size() : firstBreak) > logLineLength
+        || text.size() - lastBreak - 1 > logLineLength) {
+        broken.reserve(text.size() + text.size() / logLineLength + 1);
+        for (QChar c : text) {
+            if (c == QLatin1Char('\n')) {
+                m_logLineLength = 0;
+            } else if (m_logLineLength == logLineLength) {
+                broken += QLatin1Char('\n');
+                m_logLineLength = 0;
+            }
+            broken += c;
+            if (c != QLatin1Char('\n'))
+                ++m_logLineLength;
+        }
+        logged = &broken;
+    } else {
+        m_logLineLength
+            = lastBreak < 0 ? m_logLineLength + int(text.size()) : int(text.size() - lastBreak - 1);
+    }
+    ui.Incoming_Data_TextEdit->insertPlainText(*logged);
+}
+
+// Text the parser can never take (no separator behind it) must not pile up
+// for ever: beyond the cap the oldest of it goes.
+void KalvorIIControl::capAccumulator()
+{
+    if (receiveAccumulator.size() <= accumulatorCap)
+        return;
+    const qsizetype lastSeparator = receiveAccumulator.lastIndexOf(separator);
+    const qsizetype waitingFrom = lastSeparator < 0 ? 0 : lastSeparator + separator.size();
+    const qsizetype waiting = receiveAccumulator.size() - waitingFrom;
+    if (waiting <= accumulatorCap)
+        return;
+    receiveAccumulator.remove(waitingFrom, waiting - accumulatorLowMark);
+    m_parser.accumulatorReplaced();
 }
 
 void KalvorIIControl::WriteConfigFromKalvorII()
 {
-    // A second press while the write runs (its pauses serve input) would
-    // interleave two command sequences on the wire.
-    if (m_writeRunning)
+    if (!deviceCommandsAllowed())
         return;
-    m_writeRunning = true;
+    const CommandSequence sequence(this);
 
     wakeDevice();
     const QDateTime now = Clock::currentDateTime();
@@ -194,14 +328,13 @@ void KalvorIIControl::WriteConfigFromKalvorII()
     for (int i = 0; i < commands.size(); ++i) {
         const ConfigCommand &command = commands.at(i);
         ui.Incoming_Data_TextEdit->append(command.echo);
+        m_logLineLength = 0;
         if (i == commands.size() - 1)
             qt_message_output(QtDebugMsg, QMessageLogContext(), quotedForDebug(command.text));
         link->sendText(command.text);
         if (command.pauseEventsMs > 0 || command.pauseSleepMs > 0)
             pause(command.pauseEventsMs, command.pauseSleepMs);
     }
-
-    m_writeRunning = false;
 }
 
 void KalvorIIControl::ReadConfigFromKalvorII()
@@ -210,70 +343,70 @@ void KalvorIIControl::ReadConfigFromKalvorII()
 
 void KalvorIIControl::ReadSpeicherFromKalvorII()
 {
-    measurementNumber = 1;
-    wakeDevice();
-    clearMeasurements();
-    link->sendText(QLatin1String(Commands::readMemory));
+    if (!deviceCommandsAllowed())
+        return;
+    // The read runs from the press: a second press, an export or a clear
+    // could otherwise cut into it.
+    m_read.start(Clock::steadyMs());
+    updateReadStatus();
+    {
+        const CommandSequence sequence(this);
+        measurementNumber = 1;
+        wakeDevice();
+        clearMeasurements();
+        link->sendText(QLatin1String(Commands::readMemory));
+    }
+    // The quiet time before "no answer" counts from the command.
+    m_read.start(Clock::steadyMs());
 }
 
 void KalvorIIControl::ClearSpeicherFromKalvorII()
 {
+    if (!deviceCommandsAllowed())
+        return;
     QMessageBox box;
     box.setText(tr("Speicher löschen"));
+    box.setInformativeText(clearQuestionDetail(m_read));
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::No);
     box.setIcon(QMessageBox::Warning);
-    if (box.exec() != QMessageBox::Yes)
+    if (box.exec() != QMessageBox::Yes || !deviceCommandsAllowed())
         return;
+    const CommandSequence sequence(this);
     wakeDevice();
-    link->sendText(QLatin1String(Commands::clearMemory));
-    ui.Speicherbelegung_PB->setValue(0);
+    const QByteArray command(Commands::clearMemory);
+    // The fill bar says the memory is empty only when the command went out.
+    if (link->sendText(QLatin1String(command)) == command.size()) {
+        ui.Speicherbelegung_PB->setValue(0);
+        m_read.memoryCleared();
+    }
 }
 
 void KalvorIIControl::ExportMesswerte()
 {
-    const QDateTime instant = Clock::currentDateTime();
-    // Rows the parser adds while the dialog is open are not exported: the
-    // rows are taken now.
-    const QList<MeasurementRow> rows = m_rows;
-
-    const QString proposed = MeasurementExport::proposedFileName(instant);
-    const QString chosen = QFileDialog::getSaveFileName(
-        mainWidget, QStringLiteral("Save as"), QDir::currentPath() + QLatin1Char('/') + proposed,
-        QStringLiteral("Log Dateien (*.txt);; Alle Dateien (*.*)"));
-    // Cancelling does not cancel: the export goes under the proposed name
-    // into the folder the dialog started in.
-    const QString pointFileName = chosen.isNull() ? proposed : chosen;
-
-    QList<QStringList> cells;
-    cells.reserve(rows.size());
-    for (const MeasurementRow &row : rows)
-        cells << row.cells;
-    const QString text = MeasurementExport::exportText(instant, ui.SerialNumber_lb->text(), cells);
-    const QString pointText = MeasurementExport::pointText(text);
-
-    if (!writeExportFileOrWarn(pointFileName, pointText))
+    if (m_read.running())
         return;
-    showTextWindow(pointText);
-    writeExportFileOrWarn(MeasurementExport::commaFileName(pointFileName),
-                          MeasurementExport::commaText(text));
-}
-
-// A user who sees no error believes the measurements saved and may clear the
-// device next: a failed export must be said out loud.
-bool KalvorIIControl::writeExportFileOrWarn(const QString &fileName, const QString &text)
-{
-    const QString error = MeasurementExport::writeExportFile(fileName, text);
-    if (error.isEmpty())
-        return true;
-    QMessageBox::warning(mainWidget, tr("Export"),
-                         tr("Die Datei %1 konnte nicht geschrieben werden:\n%2")
-                             .arg(QDir::toNativeSeparators(fileName), error));
-    return false;
+    const ExportOutcome outcome
+        = runExport(mainWidget, Clock::currentDateTime(), ui.SerialNumber_lb->text(), m_rows,
+                    [this](const QString &text) { showTextWindow(text); });
+    if (outcome.status != ExportOutcome::Written)
+        return;
+    m_read.exported();
+    // A warning about the last read stays until the next read.
+    if (!m_statusWarning)
+        showStatus(exportedStatus(outcome.pointFile, outcome.commaFile, outcome.commaWritten),
+                   false,
+                   QDir::toNativeSeparators(outcome.pointFile)
+                       + (outcome.commaWritten
+                              ? QLatin1Char('\n') + QDir::toNativeSeparators(outcome.commaFile)
+                              : QString()));
 }
 
 void KalvorIIControl::ReadKVIIconfiguration()
 {
+    if (!deviceCommandsAllowed())
+        return;
+    const CommandSequence sequence(this);
     wakeDevice();
     link->sendText(QLatin1String(Commands::readConfiguration));
 }

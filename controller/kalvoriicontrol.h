@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controller/formreportsink.h"
+#include "controller/memoryread.h"
 #include "link/serialportdriver.h"
 #include "protocol/measurementrow.h"
 #include "protocol/reportparser.h"
@@ -49,6 +50,8 @@ public:
     // The measurement rows the table shows, in table order, with their
     // numbers.
     const QList<MeasurementRow> &rows() const { return m_rows; }
+    // The running or last memory read.
+    const MemoryRead &memoryRead() const { return m_read; }
 
     QWidget *mainWidget = nullptr;
     FTDI_Control *link = nullptr;
@@ -72,12 +75,24 @@ private slots:
     void SetDefault();
 
 private:
+    class CommandSequence;
+
     void primeColumnWidths();
     void clearMeasurements();
-    bool writeExportFileOrWarn(const QString &fileName, const QString &text);
+    void appendToLog(const QString &text);
+    void capAccumulator();
+    bool deviceCommandsAllowed() const;
+    void updateButtons();
+    void updateReadStatus();
+    void showStatus(const QString &text, bool warning, const QString &toolTip = QString());
 
     ReportParser m_parser;
     QList<MeasurementRow> m_rows;
-    FormReportSink m_sink{ui, m_rows};
-    bool m_writeRunning = false;
+    MemoryRead m_read;
+    FormReportSink m_sink{ui, m_rows, &m_read};
+    // A slot that writes to the device runs, its wake step and pauses
+    // included: no other command may start inside its pauses.
+    bool m_commandRunning = false;
+    int m_logLineLength = 0; // characters behind the hidden log's last line break
+    bool m_statusWarning = false;
 };

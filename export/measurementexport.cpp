@@ -9,6 +9,20 @@ namespace {
 
 const QLatin1String dotSuffix("_dot.txt");
 const QLatin1String txtSuffix(".txt");
+// Lines 1 to 8: the title, serial number, date, time, count, two empty
+// lines and the column names.
+constexpr int headerLines = 8;
+
+// A cell as the file may hold it: a tab, line feed or carriage return from
+// the device would add a column or a line.
+QString cellText(QString text)
+{
+    for (QChar &c : text) {
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
 
 } // namespace
 
@@ -27,7 +41,7 @@ QString exportText(const QDateTime &instant, const QString &serialNumber,
     QString text;
     text.reserve(200 + rows.size() * 48);
     text += QStringLiteral("Kalvor 2 data export\n");
-    text += QStringLiteral("Serial number:\t") + serialNumber + lf;
+    text += QStringLiteral("Serial number:\t") + cellText(serialNumber) + lf;
     text += QStringLiteral("Date:\t") + instant.toString(QStringLiteral("yyyy.MM.dd")) + lf;
     text += QStringLiteral("Time:\t") + instant.toString(QStringLiteral("hh:mm:ss")) + lf;
     text += QStringLiteral("Number of measurements:\t") + QString::number(rows.size())
@@ -37,10 +51,11 @@ QString exportText(const QDateTime &instant, const QString &serialNumber,
     for (const QStringList &row : rows) {
         // The date cell's ':' must end up as '.' in both files, while the
         // time cell keeps its ':'; '?' marks them until the files are derived.
-        QString date = row.value(1);
+        QString date = cellText(row.value(1));
         date.replace(QLatin1Char(':'), QLatin1Char('?'));
-        text += row.value(0) + tab + date + tab + row.value(2) + tab + row.value(3) + tab
-            + row.value(4) + tab + row.value(5) + lf;
+        text += cellText(row.value(0)) + tab + date + tab + cellText(row.value(2)) + tab
+            + cellText(row.value(3)) + tab + cellText(row.value(4)) + tab + cellText(row.value(5))
+            + lf;
     }
     return text;
 }
@@ -54,16 +69,31 @@ QString pointText(const QString &exportText)
 
 QString commaText(const QString &exportText)
 {
-    // Text before the first "Datensaetze" stays as it is (files users already
-    // have were written that way). Without that word - the normal case - the
-    // whole text is converted.
-    const qsizetype keep = qMax<qsizetype>(0, exportText.indexOf(QLatin1String("Datensaetze")));
-    QString converted = exportText.mid(keep);
+    // Two exceptions that files users already have were written with, held
+    // to the header (in practice the serial number's line), so that no
+    // cell's text changes how other cells are converted: header text in
+    // front of the first "Datensaetze" keeps its points, and "Huelsenpos,"
+    // is turned back into "Huelsenpos.". Without those words - the normal
+    // case - the whole text is converted.
+    qsizetype headerEnd = 0;
+    for (int line = 0; line < headerLines && headerEnd >= 0; ++line) {
+        headerEnd = exportText.indexOf(QLatin1Char('\n'), headerEnd);
+        if (headerEnd >= 0)
+            ++headerEnd;
+    }
+    if (headerEnd < 0)
+        headerEnd = exportText.size();
+    QString header = exportText.left(headerEnd);
+    const qsizetype keep = qMax<qsizetype>(0, header.indexOf(QLatin1String("Datensaetze")));
+    QString converted = header.mid(keep);
     converted.replace(QLatin1Char('.'), QLatin1Char(','));
+    converted.replace(QLatin1String("Huelsenpos,"), QLatin1String("Huelsenpos."));
+    header = header.left(keep) + converted;
 
-    QString text = exportText.left(keep) + converted;
+    QString body = exportText.mid(headerEnd);
+    body.replace(QLatin1Char('.'), QLatin1Char(','));
+    QString text = header + body;
     text.replace(QLatin1Char('?'), QLatin1Char('.'));
-    text.replace(QLatin1String("Huelsenpos,"), QLatin1String("Huelsenpos."));
     return text;
 }
 

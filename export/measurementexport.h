@@ -16,7 +16,8 @@ QString proposedFileName(const QDateTime &instant);
 // The export text with LF line ends: the header for the instant and serial
 // number, then one line per row (six cells: number, date, time, force, sleeve
 // position, device ID). The date cell's ':' become '?', a placeholder that
-// both files turn into '.'.
+// both files turn into '.'. A tab, line feed or carriage return inside the
+// serial number or a cell becomes a blank.
 QString exportText(const QDateTime &instant, const QString &serialNumber,
                    const QList<QStringList> &rows);
 
@@ -24,9 +25,9 @@ QString exportText(const QDateTime &instant, const QString &serialNumber,
 QString pointText(const QString &exportText);
 
 // The comma file's text: every '.' becomes ',', then every '?' becomes '.'.
-// Kept for compatibility with existing files: text before the first
-// "Datensaetze" keeps its '.', and "Huelsenpos," is turned back into
-// "Huelsenpos.".
+// Kept for compatibility with existing files, in the header lines (1 to 8)
+// only: text before the first "Datensaetze" keeps its '.', and "Huelsenpos,"
+// is turned back into "Huelsenpos.".
 QString commaText(const QString &exportText);
 
 // The comma file's name for a point file name: "<base>_dot.txt" gives

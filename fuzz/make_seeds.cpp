@@ -5,6 +5,8 @@
 //   kalvor2-fuzz-seeds DIRECTORY
 
 #include "reportgenerator.h"
+#include "sim/devicereports.h"
+#include "sim/simulateddevice.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -31,6 +33,16 @@ QByteArray deviceBytes(QString text, bool crlf)
     if (crlf)
         text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
     return text.toLatin1();
+}
+
+// Kept under the fuzz run's 8 KiB input limit.
+QString simulatedOneReport()
+{
+    const auto device = SimulatedDevice::createWithRecords(40, 50);
+    return QString::fromLatin1(
+        DeviceReports::memory(device->memory(), SimulatedDevice::memoryCapacity,
+                              DeviceReports::MemoryLayout::OneReport)
+        + DeviceReports::configuration(device->identity(), device->settings()));
 }
 
 } // namespace
@@ -70,6 +82,9 @@ int main(int argc, char *argv[])
          true, steering(42, 0x02, 0x00)},
         {"generated_label_soup", generator.labelSoup(60), false, steering(3, 0x01, 0x06)},
         {"generated_flood", QStringLiteral("Nr.: 1\r\nabc"), false, steering(11, 0x0C, 0xFF)},
+        // The simulated device's whole memory as one report, a configuration
+        // report right behind it; the controller's own clock tick.
+        {"simulated_one_report", simulatedOneReport(), false, steering(77, 0x2B, 0x7C)},
     };
     for (const Seed &seed : seeds) {
         QFile file(directory.filePath(QString::fromLatin1(seed.name) + QStringLiteral(".bin")));

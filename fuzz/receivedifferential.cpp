@@ -106,7 +106,7 @@ void ReceiveDifferential::run(const FuzzPlan &plan)
         tick(plan.callsPerTick, plan.realClockTick);
     }
     // Work off what is left as the clock would, until a tick changes nothing.
-    for (int round = 0; round < drainTicks && !m_reference.accumulator.isEmpty(); ++round) {
+    for (int round = 0; round < drainTicks && referenceTextWaits(); ++round) {
         if (!tick(clockDrainLimit, plan.realClockTick))
             break;
     }
@@ -133,7 +133,7 @@ void ReceiveDifferential::controllerClockTick()
     }
     drainReports(
         m_controller->receiveAccumulator, [this](QString &) { return controllerCall(); },
-        clockDrainLimit);
+        [this] { return m_windowParser->recordWaiting(); }, clockDrainLimit);
 }
 
 QString ReceiveDifferential::controllerBlock() const
@@ -177,9 +177,7 @@ void ReceiveDifferential::pollAll()
 
         QByteArray read = m_queued.left(linkReadLimit);
         m_queued.remove(0, read.size());
-        const qsizetype zero = read.indexOf('\0');
-        if (zero >= 0)
-            read.truncate(zero);
+        read.replace(QByteArray(1, '\0'), QByteArray());
         m_linkText += QString::fromLatin1(read);
 
         if (m_fake->incoming != m_queued)
@@ -228,7 +226,8 @@ bool ReceiveDifferential::tick(int calls, bool realClockTick)
         // nothing), and the controller must end where they end.
         controllerClockTick();
         const bool changed = drainReports(
-            m_reference.accumulator, [this](QString &) { return step(false); }, clockDrainLimit);
+            m_reference.accumulator, [this](QString &) { return step(false); },
+            [this] { return m_reference.parser.recordWaiting(); }, clockDrainLimit);
         compareController("clock tick");
         return changed;
     }
@@ -236,7 +235,7 @@ bool ReceiveDifferential::tick(int calls, bool realClockTick)
     // (once), so that its claim is put to the test by the next call too.
     bool changedAny = false;
     int unchangedInARow = 0;
-    for (int i = 0; i < calls && !m_reference.accumulator.isEmpty(); ++i) {
+    for (int i = 0; i < calls && referenceTextWaits(); ++i) {
         if (step(true)) {
             changedAny = true;
             unchangedInARow = 0;
@@ -245,6 +244,13 @@ bool ReceiveDifferential::tick(int calls, bool realClockTick)
         }
     }
     return changedAny;
+}
+
+// What makes the clock call the parser: text in the accumulator or a record
+// in the block.
+bool ReceiveDifferential::referenceTextWaits()
+{
+    return !m_reference.accumulator.isEmpty() || m_reference.parser.recordWaiting();
 }
 
 bool ReceiveDifferential::step(bool withController)

@@ -24,9 +24,9 @@ class KalvorIIControl;
 // After every parser call all three must agree: result, deliveries, report
 // block, accumulator, measuring range, record number, raw sleeve position,
 // table rows and form values. The receive path itself is checked against a
-// model of the link (reads of at most 4096 bytes, each cut at its first zero
-// byte) and of the receive run (at most 65536 characters, carriage returns
-// removed). Any difference ends the process with a description on stderr.
+// model of the link (reads of at most 4096 bytes, zero bytes dropped) and
+// of the receive run (at most 65536 characters, carriage returns removed). Any difference ends the
+// process with a description on stderr.
 //
 // Building the controller (its form with style sheets) costs about 40 ms,
 // which would hold the fuzzer to some 25 inputs a second. So most inputs run
@@ -59,6 +59,7 @@ private:
     void receive();
     bool tick(int calls, bool realClockTick);
     bool step(bool withController);
+    bool referenceTextWaits();
     void compareSides(const char *where, qsizetype logSize);
     void compareController(const char *where);
     void compareForm(const char *where);

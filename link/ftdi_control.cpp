@@ -3,6 +3,7 @@
 #include <QMutexLocker>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -81,10 +82,11 @@ void FTDI_Control::poll()
     if (ftStatus != FT_OK || got == 0)
         return;
     got = qMin(got, pollBufferSize);
-    buffer[got] = '\0';
-    // A zero byte ends the text of this read; what follows it in the same
-    // read is dropped (the device never sends one in a report).
-    const QString text = QString::fromLatin1(buffer, qsizetype(std::strlen(buffer)));
+    // A zero byte carries nothing (the device never sends one in a report,
+    // a line disturbance may): it is dropped alone, and what stands around
+    // it is kept.
+    const char *end = std::remove(buffer, buffer + got, '\0');
+    const QString text = QString::fromLatin1(buffer, end - buffer);
     QMutexLocker locker(&rxMutex);
     rxBuffer.append(text);
 }

@@ -2,8 +2,7 @@
 
 QString receivedText(QByteArrayView bytes)
 {
-    const qsizetype zero = bytes.indexOf('\0');
-    QString text = QString::fromLatin1(zero >= 0 ? bytes.first(zero) : bytes);
-    text.remove(QLatin1Char('\r'));
+    QString text = QString::fromLatin1(bytes);
+    text.removeIf([](QChar c) { return c == QLatin1Char('\r') || c.isNull(); });
     return text;
 }

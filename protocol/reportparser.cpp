@@ -85,6 +85,9 @@ struct ValueRule
 
 constexpr int noTarget = -1;
 
+// An entry count longer than this is no count (the memory holds 10,000).
+constexpr qsizetype maxEntryCountDigits = 9;
+
 const ValueRule valueRules[] = {
     {SerialNumberLabel, 16, 6, 6, Conversion::Text, int(ReportSink::Text::SerialNumber)},
     {SleevePositionLabel, 13, 3, 2, Conversion::SleevePosition, noTarget},
@@ -171,9 +174,23 @@ QString ReportParser::block() const
     return d->block.text();
 }
 
+bool ReportParser::recordWaiting()
+{
+    return d->block.indexOf(RecordLabel) >= 0;
+}
+
+void ReportParser::accumulatorReplaced()
+{
+    d->searchedSize = 0;
+    d->searchedTailSize = 0;
+}
+
 bool ReportParser::parseReport(QString &accumulator, ParserState &state, ReportSink &sink)
 {
-    bool changed = d->takeChunk(accumulator);
+    // Records waiting in the block are worked off, one a call, before the
+    // next chunk comes in: a chunk taken now could bring a label that makes
+    // a rule drop them (a configuration report behind a memory report).
+    bool changed = !recordWaiting() && d->takeChunk(accumulator);
     if (d->block.isEmpty())
         return changed;
 
@@ -326,10 +343,21 @@ bool ReportParser::Impl::applyFillLevelRule(ReportSink &sink)
     block.drop(position + 12);
     sink.setValue(ReportSink::Value::FillLevel, block.head(3).toInt());
 
-    // The entry count behind it is not shown.
+    // The entry count behind it: its digits up to the line break (five of
+    // them when the memory is full), although only four are dropped.
     const qsizetype entries = block.indexOf(EntriesLabel);
-    if (entries >= 0)
-        block.drop(entries + 10 + 4);
+    if (entries >= 0) {
+        block.drop(entries + 10);
+        const qsizetype lineEnd = block.indexOf(LineBreak);
+        const QStringView text = block.head(
+            std::min<qsizetype>(lineEnd >= 0 ? lineEnd : block.size(), maxEntryCountDigits));
+        const qsizetype digits
+            = std::find_if(text.begin(), text.end(), [](QChar c) { return c < u'0' || c > u'9'; })
+            - text.begin();
+        if (digits > 0)
+            sink.setValue(ReportSink::Value::EntryCount, text.left(digits).toInt());
+        block.drop(4);
+    }
     return true;
 }
 

@@ -9,7 +9,9 @@
 // Each call moves at most one chunk (the text up to the next separator of 25
 // equals signs) from the receive accumulator into the parser's own report
 // block and then applies the seventeen label rules once each, in their fixed
-// order. The block survives between calls.
+// order. The block survives between calls. While the block holds a record
+// label, no chunk is taken: a memory sent as one report is worked off record
+// by record before anything behind it comes in.
 class ReportParser
 {
 public:
@@ -21,6 +23,14 @@ public:
     // stop early, because further calls in the same tick would change nothing
     // either.
     bool parseReport(QString &accumulator, ParserState &state, ReportSink &sink);
+
+    // Whether a record waits in the block: the clock tick goes on calling
+    // while one does, even with nothing left in the accumulator.
+    bool recordWaiting();
+
+    // The accumulator was changed other than by appending to it (text cut
+    // out of it): its next search for a separator starts from its front.
+    void accumulatorReplaced();
 
     // The report block as the rules see it (for tests and diagnosis).
     QString block() const;

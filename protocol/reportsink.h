@@ -10,8 +10,8 @@ class ReportSink
 {
 public:
     enum class Text { SerialNumber, FirmwareVersion, CheckDate };
-    // The device settings (devicesettings.h) and the memory's fill level in
-    // percent.
+    // The device settings (devicesettings.h), the memory's fill level in
+    // percent and the number of records the memory report announces.
     enum class Value {
         Brightness,
         RadioChannel,
@@ -21,6 +21,7 @@ public:
         Cycles,
         CycleTime,
         FillLevel,
+        EntryCount,
     };
 
     virtual ~ReportSink() = default;

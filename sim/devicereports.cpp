@@ -73,7 +73,9 @@ QByteArray fillLevel(int percent, int entries)
                     + QStringLiteral("\nEntries : ") + fixed(entries, 4, {0, 99999}));
 }
 
-QByteArray record(int number, const SimulatedMeasurement &measurement)
+namespace {
+
+QString recordBody(int number, const SimulatedMeasurement &measurement)
 {
     QString body;
     body += QStringLiteral("Nr.: ") + QString::number(number) + u'\n';
@@ -82,15 +84,37 @@ QByteArray record(int number, const SimulatedMeasurement &measurement)
     body += QStringLiteral("Messwert: ") + forceText(measurement.force);
     body += QStringLiteral("Pos.: ") + fixed(measurement.positionRaw, 3, DeviceLimits::positionRaw);
     body += QStringLiteral("ID: ") + fixed(measurement.deviceId, 3, DeviceLimits::recordId);
-    return finished(body);
+    return body;
 }
 
-QByteArray memory(const QList<SimulatedMeasurement> &records, int capacity)
+} // namespace
+
+QByteArray record(int number, const SimulatedMeasurement &measurement)
 {
-    QByteArray text = fillLevel(fillPercent(int(records.size()), capacity), int(records.size()));
-    text.reserve(text.size() + records.size() * 112);
-    for (int i = 0; i < records.size(); ++i)
-        text += record(i + 1, records.at(i));
+    return finished(recordBody(number, measurement));
+}
+
+QByteArray memory(const QList<SimulatedMeasurement> &records, int capacity, MemoryLayout layout,
+                  int sendRecords)
+{
+    const int count = int(records.size());
+    const int sent = sendRecords < 0 ? count : qMin(sendRecords, count);
+    QByteArray text = fillLevel(fillPercent(count, capacity), count);
+    text.reserve(text.size() + sent * 112);
+    if (layout == MemoryLayout::PerRecord) {
+        for (int i = 0; i < sent; ++i)
+            text += record(i + 1, records.at(i));
+        return text;
+    }
+    // Records one line after the other; the line end in front of the
+    // separator is the one the reader drops.
+    for (int i = 0; i < sent; ++i) {
+        if (i > 0)
+            text += '\n';
+        text += recordBody(i + 1, records.at(i)).toLatin1();
+    }
+    if (sent == count && count > 0)
+        text += QByteArray("\n") + separator + '\n';
     return text;
 }
 

@@ -11,8 +11,7 @@
 // arrived behind them, so every report here is a body whose values stand at
 // their field widths, a line end, the separator and another line end. The line
 // end in front of the separator is the one character the program throws away
-// there; the one behind it keeps text waiting in the program's receive buffer,
-// which keeps its parser working off records it already holds.
+// there.
 namespace DeviceReports {
 
 inline constexpr char separator[] = "=========================";
@@ -31,9 +30,18 @@ QByteArray fillLevel(int percent, int entries);
 // One stored measurement; number counts from 1.
 QByteArray record(int number, const SimulatedMeasurement &measurement);
 
-// Fill level report followed by one report per record, so that a program
-// reading them shows each row as it arrives.
-QByteArray memory(const QList<SimulatedMeasurement> &records, int capacity);
+// How the memory report goes out after the fill-level report.
+enum class MemoryLayout {
+    PerRecord, // one report per record: a reader shows each row as it arrives
+    OneReport, // all records in one report behind one separator, as a real device may
+};
+
+// The fill-level report followed by the records in the given layout. With
+// `sendRecords` below the number of records, the stream breaks off after
+// that many (the fill level still counts them all, and in one report the
+// separator never comes).
+QByteArray memory(const QList<SimulatedMeasurement> &records, int capacity,
+                  MemoryLayout layout = MemoryLayout::PerRecord, int sendRecords = -1);
 
 int fillPercent(int used, int capacity);
 

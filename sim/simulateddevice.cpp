@@ -231,7 +231,7 @@ bool SimulatedDevice::runCommandWithoutLineEnd(const QByteArray &text, qint64 re
                                                qint64 nowMs)
 {
     if (text == Commands::readMemory) {
-        send(DeviceReports::memory(m_memory, memoryCapacity), nowMs);
+        send(DeviceReports::memory(m_memory, memoryCapacity, m_memoryLayout, m_recordsSent), nowMs);
         return true;
     }
     if (text == Commands::clearMemory) {

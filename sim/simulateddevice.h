@@ -1,5 +1,6 @@
 #pragma once
 
+#include "devicereports.h"
 #include "devicestate.h"
 
 #include <QByteArray>
@@ -68,6 +69,13 @@ public:
     void clearMemory() { m_memory.clear(); }
     int fillLevel() const;
 
+    // How the memory report goes out (one report per record by default).
+    void setMemoryLayout(DeviceReports::MemoryLayout layout) { m_memoryLayout = layout; }
+    DeviceReports::MemoryLayout memoryLayout() const { return m_memoryLayout; }
+    // A device that breaks off: only the first `records` records of each
+    // memory report go out (-1: all of them).
+    void setRecordsSent(int records) { m_recordsSent = records; }
+
 private:
     void takeByte(char byte, qint64 nowMs);
     void takeLine(const QByteArray &line, qint64 nowMs);
@@ -80,6 +88,8 @@ private:
     QDateTime m_clockBase;
     qint64 m_clockSetAtMs = 0;
     QList<SimulatedMeasurement> m_memory;
+    DeviceReports::MemoryLayout m_memoryLayout = DeviceReports::MemoryLayout::PerRecord;
+    int m_recordsSent = -1;
 
     QByteArray m_pending;          // the line received so far
     bool m_pendingTooLong = false; // garbage: wait for the line end or the pause

@@ -77,7 +77,12 @@ struct ControllerFixture
     void show(const QByteArray &bytes)
     {
         receiveAll(bytes);
-        for (int tick = 0; tick < 1000 && !controller->receiveAccumulator.isEmpty(); ++tick)
+        qsizetype rows = -1;
+        for (int tick = 0; tick < 1000
+             && (!controller->receiveAccumulator.isEmpty() || rows != controller->rows().size());
+             ++tick) {
+            rows = controller->rows().size();
             clockTick();
+        }
     }
 };

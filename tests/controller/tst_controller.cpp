@@ -1,6 +1,8 @@
 // The controller's construction, its receive run and its clock tick.
 
 #include "controller/clock.h"
+#include "controller/memoryread.h"
+#include "controller/readstatus.h"
 #include "controllerfixture.h"
 #include "protocol/reportdrain.h"
 
@@ -34,6 +36,10 @@ private slots:
     void receiveRemovesCarriageReturns();
     void receiveMovesAtMost65536PerRun();
     void receiveKeepsHighBytes();
+    void zeroByteInRecordLosesNothing();
+    void longLinesInTheLogAreBroken();
+    void waitingTextIsCapped();
+    void memoryReadSummaries();
     void clockShowsDateAndTimeWithoutParsing();
     void clockDrainsAtMost250CallsPerTick();
     void clockStopsWhenAccumulatorEmpties();
@@ -151,31 +157,43 @@ void TestController::columnWidthsArePrimedWithEmptyTable()
     QVERIFY(primed.at(1) >= metrics.horizontalAdvance(now.toString("dd:MM:yyyy")));
 }
 
-// The clock tick calls the parser only while text waits, and stops at the
-// call that empties the accumulator.
+// The clock tick calls the parser only while text waits in the accumulator
+// or a record waits in the block, and stops when neither does.
 void TestController::drainCallsOnlyWhileTextWaits()
 {
     int calls = 0;
+    int recordsWaiting = 0;
     QString accumulator;
-    const auto emptying = [&calls](QString &text) {
+    const auto waiting = [&recordsWaiting] { return recordsWaiting > 0; };
+    const auto emptying = [&](QString &text) {
         ++calls;
         text.clear();
+        recordsWaiting = qMax(0, recordsWaiting - 1);
         return true;
     };
-    QVERIFY(!drainReports(accumulator, emptying));
+    QVERIFY(!drainReports(accumulator, emptying, waiting));
     QCOMPARE(calls, 0);
     accumulator = QStringLiteral("Serial number : 1\n");
-    QVERIFY(drainReports(accumulator, emptying));
+    QVERIFY(drainReports(accumulator, emptying, waiting));
     QCOMPARE(calls, 1);
+
+    // A memory sent as one report: the accumulator is empty after the first
+    // call, the block still holds records, one a call.
+    calls = 0;
+    accumulator = QStringLiteral("x");
+    recordsWaiting = 5;
+    QVERIFY(drainReports(accumulator, emptying, waiting));
+    QCOMPARE(calls, 5);
 
     // A call that changes nothing ends the tick; one that does goes on.
     calls = 0;
     accumulator = QStringLiteral("x");
-    QVERIFY(!drainReports(accumulator, [&calls](QString &) { return ++calls, false; }));
+    QVERIFY(!drainReports(
+        accumulator, [&calls](QString &) { return ++calls, false; }, waiting));
     QCOMPARE(calls, 1);
     calls = 0;
     QVERIFY(drainReports(
-        accumulator, [&calls](QString &) { return ++calls, true; }, 7));
+        accumulator, [&calls](QString &) { return ++calls, true; }, waiting, 7));
     QCOMPARE(calls, 7);
 }
 
@@ -213,6 +231,96 @@ void TestController::receiveKeepsHighBytes()
     QCOMPARE(f.controller->receiveAccumulator.size(), 128);
     for (int i = 0; i < 128; ++i)
         QCOMPARE(f.controller->receiveAccumulator.at(i).unicode(), ushort(0x80 + i));
+}
+
+// A zero byte inside a record, even right in front of its label, is dropped
+// alone: the record and every later one keep their place.
+void TestController::zeroByteInRecordLosesNothing()
+{
+    ControllerFixture f;
+    QByteArray bytes = deviceRecord(1) + '\0' + deviceRecord(2, "2012:03:06:2:15:08:00");
+    bytes.insert(bytes.indexOf("Messwert"), '\0');
+    f.show(bytes);
+    QCOMPARE(f.controller->rows().size(), 2);
+    QCOMPARE(f.controller->rows().at(0).cells.at(MeasurementRow::Force), QStringLiteral("2.34"));
+    QCOMPARE(f.controller->rows().at(1).cells.at(MeasurementRow::Date),
+             QStringLiteral("2012:03:06"));
+}
+
+// The hidden log breaks text without line feeds into lines of bounded
+// length, so that adding to it never lays out everything received so far.
+void TestController::longLinesInTheLogAreBroken()
+{
+    ControllerFixture f;
+    f.receiveAll(QByteArray(100000, 'a') + "\nshort\n" + QByteArray(1000, 'b'));
+    const QString log = f.ui().Incoming_Data_TextEdit->toPlainText();
+    int longest = 0;
+    for (const QString &line : log.split(u'\n'))
+        longest = qMax(longest, int(line.size()));
+    QVERIFY2(longest <= 200, qPrintable(QString::number(longest)));
+    QVERIFY(log.contains(QStringLiteral("\nshort\n")));
+    QCOMPARE(log.count(u'a') + log.count(u'b'), 101000);
+    // The parser's text is not touched.
+    QCOMPARE(f.controller->receiveAccumulator.size(), 101007);
+}
+
+// Text that never gets a separator is kept up to 4 Mi characters, the
+// newest; a report that comes after the cut is still found, although the
+// parser had searched the text before it.
+void TestController::waitingTextIsCapped()
+{
+    constexpr int cap = 4 * 1024 * 1024;
+    ControllerFixture f;
+    QByteArray garbage(cap - 100, 'x');
+    for (qsizetype i = 0; i < garbage.size(); i += 1000)
+        garbage[i] = char('0' + i / 1000 % 10);
+    f.receiveAll(garbage);
+    f.clockTick(); // searched in vain up to here
+    f.receiveAll(QByteArray(200, 'y'));
+    const QString &waiting = f.controller->receiveAccumulator;
+    QVERIFY2(waiting.size() <= cap, qPrintable(QString::number(waiting.size())));
+    QVERIFY(waiting.size() > cap / 2);
+    QVERIFY((QLatin1String(garbage) + QString(200, u'y')).endsWith(waiting)); // the newest is kept
+
+    // The report lands where the parser had already searched; behind it more
+    // text than was cut.
+    f.receiveAll("Serial number : 654321\n=========================\n" + QByteArray(700000, 'x'));
+    f.clockTick();
+    QCOMPARE(f.ui().SerialNumber_lb->text(), QStringLiteral("654321"));
+}
+
+// What the clear question and the status line say after each kind of read.
+void TestController::memoryReadSummaries()
+{
+    MemoryRead read;
+    QCOMPARE(clearQuestionDetail(read), QStringLiteral("Messwerte noch nicht gelesen"));
+    read.start(0);
+    read.entryCountArrived(3);
+    read.received(QStringLiteral("Nr.: 1\nNr"), 100);
+    read.received(QStringLiteral(".: 2\n"), 200);
+    QCOMPARE(readStatus(read).text, QStringLiteral("Lese Messwerte … 2 von 3"));
+    QVERIFY(!read.endsNow(200 + MemoryRead::quietMs - 1, 2, [] { return true; }));
+    // Quiet, but a record still waits to be parsed: the read goes on.
+    QVERIFY(!read.endsNow(200 + MemoryRead::quietMs, 2, [] { return false; }));
+    QVERIFY(read.endsNow(200 + MemoryRead::quietMs, 2, [] { return true; }));
+    QCOMPARE(readStatus(read).text,
+             QStringLiteral("Nur 2 von 3 Messwerten empfangen – bitte erneut lesen"));
+    read.exported(); // an incomplete read stays incomplete, exported or not
+    QCOMPARE(clearQuestionDetail(read),
+             QStringLiteral("3 Messwerte im Gerät, nicht vollständig gelesen"));
+
+    read.start(0);
+    read.entryCountArrived(2);
+    QVERIFY(read.endsNow(1, 2, [] { return false; }));
+    QCOMPARE(readStatus(read).text, QStringLiteral("2 Messwerte gelesen"));
+    QVERIFY(!readStatus(read).warning);
+    QCOMPARE(clearQuestionDetail(read),
+             QStringLiteral("2 Messwerte im Gerät, noch nicht exportiert"));
+    read.exported();
+    QCOMPARE(clearQuestionDetail(read),
+             QStringLiteral("2 Messwerte im Gerät, gelesen und exportiert"));
+    read.memoryCleared();
+    QCOMPARE(clearQuestionDetail(read), QStringLiteral("Keine Messwerte im Gerät"));
 }
 
 void TestController::clockShowsDateAndTimeWithoutParsing()

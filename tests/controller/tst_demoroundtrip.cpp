@@ -3,6 +3,7 @@
 
 #include "controller/clock.h"
 #include "controller/kalvoriicontrol.h"
+#include "controller/readstatus.h"
 #include "sim/devicereports.h"
 #include "sim/simulateddevice.h"
 #include "sim/simulateddriver.h"
@@ -57,6 +58,10 @@ private slots:
     void configurationShowsEveryField();
     void memory_data();
     void memory();
+    void readRunsToItsEnd_data();
+    void readRunsToItsEnd();
+    void streamCutShort_data();
+    void streamCutShort();
     void settingsWrittenComeBack();
 };
 
@@ -87,16 +92,23 @@ void TestDemoRoundTrip::configurationShowsEveryField()
 void TestDemoRoundTrip::memory_data()
 {
     QTest::addColumn<int>("records");
-    QTest::newRow("demo data set") << -1;
-    QTest::newRow("empty memory") << 0;
-    QTest::newRow("600 records") << 600;
+    QTest::addColumn<int>("layout");
+    for (const auto &[name, layout] :
+         {std::pair{"per record", DeviceReports::MemoryLayout::PerRecord},
+          std::pair{"one report", DeviceReports::MemoryLayout::OneReport}}) {
+        QTest::addRow("demo data set, %s", name) << -1 << int(layout);
+        QTest::addRow("empty memory, %s", name) << 0 << int(layout);
+        QTest::addRow("600 records, %s", name) << 600 << int(layout);
+    }
 }
 
 void TestDemoRoundTrip::memory()
 {
     QFETCH(int, records);
+    QFETCH(int, layout);
     Demo demo(records < 0 ? SimulatedDevice::createDemo()
                           : SimulatedDevice::createWithRecords(records, 50));
+    demo.device->setMemoryLayout(DeviceReports::MemoryLayout(layout));
     Ui::KalvorIIControl &ui = demo.ui();
     QTRY_COMPARE(demo.controller->measuringRange, 50);
     const QList<SimulatedMeasurement> stored = demo.device->memory();
@@ -110,6 +122,89 @@ void TestDemoRoundTrip::memory()
     QCOMPARE(ui.Messwert_treeWidget->topLevelItemCount(), int(stored.size()));
     for (int i = 0; i < stored.size(); ++i)
         QCOMPARE(rowAt(ui.Messwert_treeWidget, i), expectedRow(i + 1, stored.at(i)));
+    QTRY_COMPARE(ui.ReadStatus_lb->text(),
+                 QStringLiteral("%1 Messwerte gelesen").arg(stored.size()));
+}
+
+// From the press to the last row nothing can cut into a read: a second
+// press, an export or a clear is not taken, and the rows are exactly the
+// stored records, numbered from 1. Afterwards the clear question says what
+// clearing would lose.
+void TestDemoRoundTrip::readRunsToItsEnd_data()
+{
+    QTest::addColumn<int>("layout");
+    QTest::newRow("per record") << int(DeviceReports::MemoryLayout::PerRecord);
+    QTest::newRow("one report") << int(DeviceReports::MemoryLayout::OneReport);
+}
+
+void TestDemoRoundTrip::readRunsToItsEnd()
+{
+    QFETCH(int, layout);
+    Demo demo(SimulatedDevice::createWithRecords(1500, 50));
+    demo.device->setMemoryLayout(DeviceReports::MemoryLayout(layout));
+    Ui::KalvorIIControl &ui = demo.ui();
+    QTRY_VERIFY(ui.ReadSpeicher_PB->isEnabled());
+    QCOMPARE(clearQuestionDetail(demo.controller->memoryRead()),
+             QStringLiteral("Messwerte noch nicht gelesen"));
+
+    ui.ReadSpeicher_PB->click();
+    for (QPushButton *button : {ui.ReadSpeicher_PB, ui.ExportMesswerte_PB, ui.ClearSpeicher_PB,
+                                ui.ReadConfig_PB, ui.WriteConfig_PB})
+        QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
+    QVERIFY(ui.ReadStatus_lb->text().startsWith(QStringLiteral("Lese Messwerte … ")));
+    QTest::mouseClick(ui.ReadSpeicher_PB, Qt::LeftButton);
+    QTest::mouseClick(ui.ExportMesswerte_PB, Qt::LeftButton);
+    QTest::qWait(150);
+    QTest::mouseClick(ui.ReadSpeicher_PB, Qt::LeftButton);
+
+    QTRY_COMPARE(ui.ReadStatus_lb->text(), QStringLiteral("1500 Messwerte gelesen"));
+    QVERIFY(ui.ReadSpeicher_PB->isEnabled());
+    QVERIFY(ui.ExportMesswerte_PB->isEnabled());
+    const QList<SimulatedMeasurement> stored = demo.device->memory();
+    QCOMPARE(ui.Messwert_treeWidget->topLevelItemCount(), 1500);
+    QCOMPARE(demo.controller->rows().size(), 1500);
+    for (int i = 0; i < stored.size(); i += 149)
+        QCOMPARE(rowAt(ui.Messwert_treeWidget, i), expectedRow(i + 1, stored.at(i)));
+    QCOMPARE(rowAt(ui.Messwert_treeWidget, 1499), expectedRow(1500, stored.at(1499)));
+    QCOMPARE(clearQuestionDetail(demo.controller->memoryRead()),
+             QStringLiteral("1500 Messwerte im Gerät, noch nicht exportiert"));
+}
+
+// The device breaks off mid-memory: once nothing more comes, the read ends,
+// keeps its rows and says in the warning look that rows are missing.
+void TestDemoRoundTrip::streamCutShort_data()
+{
+    QTest::addColumn<int>("layout");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("per record") << int(DeviceReports::MemoryLayout::PerRecord) << 40;
+    // Without its separator the report is never parsed.
+    QTest::newRow("one report") << int(DeviceReports::MemoryLayout::OneReport) << 0;
+}
+
+void TestDemoRoundTrip::streamCutShort()
+{
+    QFETCH(int, layout);
+    QFETCH(int, rows);
+    Demo demo(SimulatedDevice::createWithRecords(150, 50));
+    demo.device->setMemoryLayout(DeviceReports::MemoryLayout(layout));
+    demo.device->setRecordsSent(40);
+    Ui::KalvorIIControl &ui = demo.ui();
+    QTRY_VERIFY(ui.ReadSpeicher_PB->isEnabled());
+    ui.ReadSpeicher_PB->click();
+    QTRY_COMPARE(ui.ReadStatus_lb->text(), QStringLiteral("Lese Messwerte … 40 von 150"));
+    QTest::qWait(300);
+    QCOMPARE(ui.Messwert_treeWidget->topLevelItemCount(), rows);
+    QVERIFY(!ui.ReadSpeicher_PB->isEnabled()); // still waiting for the rest
+
+    Clock::skip(MemoryRead::quietMs);
+    QTRY_COMPARE(
+        ui.ReadStatus_lb->text(),
+        QStringLiteral("Nur %1 von 150 Messwerten empfangen – bitte erneut lesen").arg(rows));
+    QVERIFY(ui.ReadStatus_lb->property("warning").toBool());
+    QVERIFY(ui.ReadSpeicher_PB->isEnabled());
+    QCOMPARE(ui.Messwert_treeWidget->topLevelItemCount(), rows);
+    QCOMPARE(clearQuestionDetail(demo.controller->memoryRead()),
+             QStringLiteral("150 Messwerte im Gerät, nicht vollständig gelesen"));
 }
 
 void TestDemoRoundTrip::settingsWrittenComeBack()

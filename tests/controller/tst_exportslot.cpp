@@ -1,10 +1,10 @@
 // The export button end to end: the save dialog, the two files, the preview
-// windows, and the warning when a file cannot be written.
+// windows, the question before a comma file replaces another file, and the
+// warning when a file cannot be written.
 
 #include "controller/clock.h"
 #include "controllerfixture.h"
 #include "filesizelimit.h"
-#include "modal.h"
 
 #include <QDialog>
 #include <QDir>
@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -20,11 +22,20 @@
 namespace {
 
 const QDateTime instant(QDate(2026, 12, 6), QTime(14, 5, 9));
+const QString pointName = QStringLiteral("Kalvor_2026_12_06_14_05_09_dot.txt");
+const QString commaName = QStringLiteral("Kalvor_2026_12_06_14_05_09.txt");
 
 QByteArray readBytes(const QString &fileName)
 {
     QFile file(fileName);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeBytes(const QString &fileName, const QByteArray &bytes)
+{
+    QFile file(fileName);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
 }
 
 QList<QTabWidget *> previewWindows()
@@ -49,8 +60,10 @@ void closePreviews()
 // alone once it has the keyboard focus, and when the dialog's window gets
 // the focus is up to the window system.) The dialog takes a typed name in
 // relative to its folder, which loads in the background: accept only once
-// it reports the path as its selection.
-void chooseAndAccept(QFileDialog *dialog, const QString &path)
+// it reports the path as its selection. `afterAccepting` runs before the
+// export goes on.
+void chooseAndAccept(QFileDialog *dialog, const QString &path,
+                     const std::function<void()> &afterAccepting)
 {
     auto *nameField = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
     // Type only once the dialog is active, as it is for a user: the name
@@ -63,17 +76,67 @@ void chooseAndAccept(QFileDialog *dialog, const QString &path)
     auto *settle = new QTimer(dialog);
     settle->setInterval(10);
     auto tries = std::make_shared<int>(0);
-    QObject::connect(settle, &QTimer::timeout, dialog, [dialog, nameField, path, settle, tries] {
-        nameField->setText(QFileInfo(path).fileName());
-        // After ten seconds accept whatever it has: the test then fails on
-        // the file instead of hanging in the dialog.
-        if (dialog->selectedFiles().value(0) == path || ++*tries > 1000) {
-            settle->stop();
-            static_cast<QDialog *>(dialog)->accept();
-        }
-    });
+    QObject::connect(settle, &QTimer::timeout, dialog,
+                     [dialog, nameField, path, settle, tries, afterAccepting] {
+                         nameField->setText(QFileInfo(path).fileName());
+                         // After ten seconds accept whatever it has: the test then
+                         // fails on the file instead of hanging in the dialog.
+                         if (dialog->selectedFiles().value(0) == path || ++*tries > 1000) {
+                             settle->stop();
+                             static_cast<QDialog *>(dialog)->accept();
+                             if (afterAccepting)
+                                 afterAccepting();
+                         }
+                     });
     settle->start();
 }
+
+// A user at the export: chooses a file in the save dialog (or cancels),
+// answers every question with `answer` and acknowledges every warning,
+// keeping their texts.
+struct ExportUser
+{
+    QString choose; // empty: Cancel; "proposed": the proposed name
+    QMessageBox::StandardButton answer = QMessageBox::Yes;
+    std::function<void()> afterChoosing;
+    QStringList questions;
+    QStringList warnings;
+    QStringList proposed;
+    QList<QWidget *> warningParents;
+
+    void run(QPushButton *exportButton)
+    {
+        QPointer<QFileDialog> handled;
+        QTimer watcher;
+        watcher.setInterval(10);
+        QObject::connect(&watcher, &QTimer::timeout, &watcher, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *dialog = qobject_cast<QFileDialog *>(modal); dialog && dialog != handled) {
+                handled = dialog;
+                proposed << dialog->selectedFiles().value(0);
+                if (choose.isEmpty())
+                    dialog->reject();
+                else
+                    chooseAndAccept(dialog,
+                                    choose == QLatin1String("proposed") ? proposed.last() : choose,
+                                    afterChoosing);
+            } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                const QString text = box->text() + QLatin1Char('\n') + box->informativeText();
+                // The save dialog's own "replace it?" is a question too.
+                if (box->button(QMessageBox::Yes)) {
+                    questions << text;
+                    box->button(answer)->click();
+                } else {
+                    warnings << text;
+                    warningParents << box->parentWidget();
+                    box->accept();
+                }
+            }
+        });
+        watcher.start();
+        exportButton->click();
+    }
+};
 
 const QByteArray pointExample = "Kalvor 2 data export\nSerial number:\t123456\nDate:\t2026.12.06\n"
                                 "Time:\t14:05:09\nNumber of measurements:\t1\n\n\n"
@@ -102,13 +165,16 @@ class TestExportSlot : public QObject
 private slots:
     void init();
     void cleanup();
-    void cancelExportsUnderProposedName();
+    void cancelWritesNothing();
     void chosenNameAndPreview();
     void twoExportsLeaveTwoPreviews();
     void longerEarlierFilesAreReplacedExactly();
+    void commaFileAsksBeforeReplacing_data();
+    void commaFileAsksBeforeReplacing();
     void unwritablePointFileWarnsWithoutPreview();
     void unwritableCommaFileWarnsAfterPreview();
-    void fullDiskWarnsAndKeepsEarlierFile();
+    void fileSizeLimitWarnsAndKeepsEarlierFile();
+    void fileSizeLimitInChild();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -138,34 +204,30 @@ void TestExportSlot::cleanup()
     m_dir.reset();
 }
 
-void TestExportSlot::cancelExportsUnderProposedName()
+// Cancel cancels: no file anywhere, no preview, no warning.
+void TestExportSlot::cancelWritesNothing()
 {
-    QString proposed;
-    onNextModal([&](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        QVERIFY(dialog);
-        proposed = dialog->selectedFiles().value(0);
-        dialog->reject();
-    });
-    m_f->ui().ExportMesswerte_PB->click();
-    QCOMPARE(QFileInfo(proposed).fileName(), QStringLiteral("Kalvor_2026_12_06_14_05_09_dot.txt"));
-    QCOMPARE(readBytes(m_dir->filePath("Kalvor_2026_12_06_14_05_09_dot.txt")), pointExample);
-    QCOMPARE(readBytes(m_dir->filePath("Kalvor_2026_12_06_14_05_09.txt")), commaExample());
+    ExportUser user;
+    user.run(m_f->ui().ExportMesswerte_PB);
+    QCOMPARE(user.proposed.size(), 1);
+    QCOMPARE(QFileInfo(user.proposed.at(0)).fileName(), pointName);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+             QStringList());
+    QVERIFY(previewWindows().isEmpty());
+    QVERIFY(user.warnings.isEmpty());
+    QVERIFY(m_f->ui().ReadStatus_lb->text().isEmpty());
 }
 
 void TestExportSlot::chosenNameAndPreview()
 {
-    const QString chosen = m_dir->filePath("mess.txt");
-    onNextModal([&](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        QVERIFY(dialog);
-        chooseAndAccept(dialog, chosen);
-    });
-    m_f->ui().ExportMesswerte_PB->click();
-    QCOMPARE(readBytes(chosen), pointExample);
+    ExportUser user;
+    user.choose = m_dir->filePath("mess.txt");
+    user.run(m_f->ui().ExportMesswerte_PB);
+    QCOMPARE(readBytes(user.choose), pointExample);
     // Not "<dir>/.txt": a name without the usual ending keeps its stem.
     QVERIFY(QFile::exists(m_dir->filePath("mess_comma.txt")));
     QVERIFY(!QFile::exists(m_dir->filePath(".txt")));
+    QVERIFY(user.questions.isEmpty());
 
     const QList<QTabWidget *> previews = previewWindows();
     QCOMPARE(previews.size(), 1);
@@ -174,13 +236,20 @@ void TestExportSlot::chosenNameAndPreview()
     QVERIFY(view);
     QVERIFY(view->isReadOnly());
     QCOMPARE(view->toPlainText().toLatin1(), pointExample);
+
+    // The status line names both files; the tool tip has where they are.
+    const QLabel *status = m_f->ui().ReadStatus_lb;
+    QCOMPARE(status->text(), QStringLiteral("Exportiert: mess.txt, mess_comma.txt"));
+    QVERIFY(status->toolTip().contains(QDir::toNativeSeparators(user.choose)));
 }
 
 void TestExportSlot::twoExportsLeaveTwoPreviews()
 {
     for (int i = 0; i < 2; ++i) {
-        onNextModal([](QWidget *modal) { static_cast<QDialog *>(modal)->reject(); });
-        m_f->ui().ExportMesswerte_PB->click();
+        Clock::setFixed(instant.addSecs(i));
+        ExportUser user;
+        user.choose = QStringLiteral("proposed");
+        user.run(m_f->ui().ExportMesswerte_PB);
     }
     QCOMPARE(previewWindows().size(), 2);
     // A closed preview is freed, not kept hidden.
@@ -193,115 +262,141 @@ void TestExportSlot::twoExportsLeaveTwoPreviews()
 void TestExportSlot::longerEarlierFilesAreReplacedExactly()
 {
     const QByteArray older(20000, 'x');
-    for (const char *name :
-         {"Kalvor_2026_12_06_14_05_09_dot.txt", "Kalvor_2026_12_06_14_05_09.txt"}) {
-        QFile file(m_dir->filePath(QLatin1String(name)));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(older);
+    writeBytes(m_dir->filePath(pointName), older);
+    writeBytes(m_dir->filePath(commaName), older);
+    ExportUser user; // says Yes to replacing both
+    user.choose = QStringLiteral("proposed");
+    user.run(m_f->ui().ExportMesswerte_PB);
+    QCOMPARE(readBytes(m_dir->filePath(pointName)), pointExample);
+    QCOMPARE(readBytes(m_dir->filePath(commaName)), commaExample());
+    QVERIFY(user.warnings.isEmpty());
+}
+
+// The comma file's name is derived from the chosen one: a file that already
+// has that name is replaced only after a Yes. The point file is written
+// either way.
+void TestExportSlot::commaFileAsksBeforeReplacing_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("Nein keeps the other file") << int(QMessageBox::No);
+    QTest::newRow("Ja replaces it") << int(QMessageBox::Yes);
+}
+
+void TestExportSlot::commaFileAsksBeforeReplacing()
+{
+    QFETCH(int, answer);
+    const QByteArray unrelated = "somebody else's measurements\n";
+    writeBytes(m_dir->filePath("Messung.txt"), unrelated);
+    ExportUser user;
+    user.choose = m_dir->filePath("Messung_dot.txt");
+    user.answer = QMessageBox::StandardButton(answer);
+    user.run(m_f->ui().ExportMesswerte_PB);
+
+    QCOMPARE(user.questions.size(), 1);
+    QVERIFY2(
+        user.questions.at(0).contains(QDir::toNativeSeparators(m_dir->filePath("Messung.txt"))),
+        qPrintable(user.questions.at(0)));
+    QCOMPARE(readBytes(user.choose), pointExample);
+    QCOMPARE(previewWindows().size(), 1);
+    const QString status = m_f->ui().ReadStatus_lb->text();
+    if (answer == QMessageBox::No) {
+        QCOMPARE(readBytes(m_dir->filePath("Messung.txt")), unrelated);
+        QCOMPARE(status,
+                 QStringLiteral("Exportiert: Messung_dot.txt, Kommadatei nicht geschrieben"));
+    } else {
+        QCOMPARE(readBytes(m_dir->filePath("Messung.txt")), commaExample());
+        QCOMPARE(status, QStringLiteral("Exportiert: Messung_dot.txt, Messung.txt"));
     }
-    bool warned = false;
-    QPointer<QTimer> warningWatch;
-    onNextModal([&](QWidget *modal) {
-        warningWatch = onNextModal([&](QWidget *box) {
-            // Only a warning could come now; answer it so the test cannot hang.
-            warned = qobject_cast<QMessageBox *>(box) != nullptr;
-            static_cast<QDialog *>(box)->accept();
-        });
-        static_cast<QDialog *>(modal)->reject();
-    });
-    m_f->ui().ExportMesswerte_PB->click();
-    delete warningWatch.data();
-    QCOMPARE(readBytes(m_dir->filePath("Kalvor_2026_12_06_14_05_09_dot.txt")), pointExample);
-    QCOMPARE(readBytes(m_dir->filePath("Kalvor_2026_12_06_14_05_09.txt")), commaExample());
-    QVERIFY(!warned);
 }
 
 void TestExportSlot::unwritablePointFileWarnsWithoutPreview()
 {
-    // The proposed name is taken by a folder: the point file cannot be
-    // written (as root, permission bits would not stop it).
-    QVERIFY(QDir(m_dir->path()).mkdir("Kalvor_2026_12_06_14_05_09_dot.txt"));
-    QString warning;
-    onNextModal([&](QWidget *modal) {
-        onNextModal([&](QWidget *box) {
-            auto *message = qobject_cast<QMessageBox *>(box);
-            QVERIFY(message);
-            warning = message->text();
-            QCOMPARE(message->parentWidget(), m_f->controller->mainWidget);
-            message->accept();
-        });
-        static_cast<QDialog *>(modal)->reject();
-    });
-    m_f->ui().ExportMesswerte_PB->click();
-    verifyWarning(warning, QStringLiteral("Kalvor_2026_12_06_14_05_09_dot.txt"));
+    // The chosen name is taken by a folder by the time the file is written:
+    // the point file cannot be written (as root, permission bits would not
+    // stop it).
+    ExportUser user;
+    user.choose = QStringLiteral("proposed");
+    user.afterChoosing = [this] { QVERIFY(QDir(m_dir->path()).mkdir(pointName)); };
+    user.run(m_f->ui().ExportMesswerte_PB);
+    QCOMPARE(user.warnings.size(), 1);
+    verifyWarning(user.warnings.at(0), pointName);
+    QCOMPARE(user.warningParents.at(0), m_f->controller->mainWidget);
     QVERIFY(previewWindows().isEmpty());
     // The comma file is not written either: nothing half done.
-    QVERIFY(!QFile::exists(m_dir->filePath("Kalvor_2026_12_06_14_05_09.txt")));
+    QVERIFY(!QFile::exists(m_dir->filePath(commaName)));
+    QVERIFY(m_f->ui().ReadStatus_lb->text().isEmpty());
 }
 
 void TestExportSlot::unwritableCommaFileWarnsAfterPreview()
 {
     // The comma file's name is taken by a folder: the point file is written,
-    // the comma file cannot be.
-    QVERIFY(QDir(m_dir->path()).mkdir("Kalvor_2026_12_06_14_05_09.txt"));
-    QString warning;
-    onNextModal([&](QWidget *modal) {
-        onNextModal([&](QWidget *box) {
-            auto *message = qobject_cast<QMessageBox *>(box);
-            QVERIFY(message);
-            warning = message->text();
-            message->accept();
-        });
-        static_cast<QDialog *>(modal)->reject();
-    });
-    m_f->ui().ExportMesswerte_PB->click();
-    verifyWarning(warning, QStringLiteral("Kalvor_2026_12_06_14_05_09.txt"));
-    QCOMPARE(readBytes(m_dir->filePath("Kalvor_2026_12_06_14_05_09_dot.txt")), pointExample);
+    // the comma file cannot be (and a folder is no file to ask about).
+    QVERIFY(QDir(m_dir->path()).mkdir(commaName));
+    ExportUser user;
+    user.choose = QStringLiteral("proposed");
+    user.run(m_f->ui().ExportMesswerte_PB);
+    QVERIFY(user.questions.isEmpty());
+    QCOMPARE(user.warnings.size(), 1);
+    verifyWarning(user.warnings.at(0), commaName);
+    QCOMPARE(readBytes(m_dir->filePath(pointName)), pointExample);
     QCOMPARE(previewWindows().size(), 1);
 }
 
-// The disk fills up while the point file is written (a file-size limit of
-// 4 KiB, far below a 3,000-row export): the user is told, sees no preview,
-// and the earlier export of that name is still there, unchanged.
-void TestExportSlot::fullDiskWarnsAndKeepsEarlierFile()
+// A file-size limit (as on a full disk, 4 KiB, far below a 3,000-row export)
+// must not end the program: the user is told, sees no preview, and the
+// earlier export of that name is still there, unchanged. The limit's signal
+// would end the test runner too, so the export runs in a child process, with
+// the signal left as the program finds it.
+void TestExportSlot::fileSizeLimitWarnsAndKeepsEarlierFile()
 {
 #ifndef Q_OS_UNIX
     QSKIP("needs a file-size limit (setrlimit)");
 #else
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("KALVOR2_EXPORT_CHILD"), m_dir->path());
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("fileSizeLimitInChild")});
+    QVERIFY(child.waitForFinished(60000));
+    const QByteArray output = child.readAll();
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit, output.constData());
+    QVERIFY2(child.exitCode() == 0, output.constData());
+    QVERIFY2(output.contains("PASS   : TestExportSlot::fileSizeLimitInChild()"),
+             output.constData());
+#endif
+}
+
+void TestExportSlot::fileSizeLimitInChild()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("needs a file-size limit (setrlimit)");
+#else
+    if (qEnvironmentVariableIsEmpty("KALVOR2_EXPORT_CHILD"))
+        QSKIP("runs in the child process of fileSizeLimitWarnsAndKeepsEarlierFile");
     QByteArray more;
     for (int i = 2; i <= 3000; ++i)
         more += deviceRecord(i, "2026:12:06:7:14:03:27", "12,3");
     m_f->show(more);
     QCOMPARE(m_f->ui().Messwert_treeWidget->topLevelItemCount(), 3000);
-    const QString pointName = m_dir->filePath("Kalvor_2026_12_06_14_05_09_dot.txt");
     const QByteArray earlier = "an earlier export\n";
-    {
-        QFile file(pointName);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(earlier);
-    }
-    // The limit holds from the dialog's end to the warning's, so that only
-    // the export's own writes run into it.
-    QString warning;
+    writeBytes(m_dir->filePath(pointName), earlier);
+
+    // The limit holds from the dialog's end on, so that only the export's
+    // own writes run into it.
     std::unique_ptr<FileSizeLimit> limit;
-    onNextModal([&](QWidget *modal) {
-        onNextModal([&](QWidget *box) {
-            auto *message = qobject_cast<QMessageBox *>(box);
-            QVERIFY(message);
-            warning = message->text();
-            limit.reset();
-            message->accept();
-        });
-        limit = std::make_unique<FileSizeLimit>(4096);
-        static_cast<QDialog *>(modal)->reject();
-    });
-    m_f->ui().ExportMesswerte_PB->click();
-    QVERIFY(!limit); // the warning came, and the limit is gone
-    verifyWarning(warning, QStringLiteral("Kalvor_2026_12_06_14_05_09_dot.txt"));
+    ExportUser user;
+    user.choose = QStringLiteral("proposed");
+    user.afterChoosing
+        = [&limit] { limit = std::make_unique<FileSizeLimit>(4096, /*ignoreSignal=*/false); };
+    user.run(m_f->ui().ExportMesswerte_PB);
+    QVERIFY(limit && limit->ok());
+    limit.reset();
+    QCOMPARE(user.warnings.size(), 1);
+    verifyWarning(user.warnings.at(0), pointName);
     QVERIFY(previewWindows().isEmpty());
-    QCOMPARE(readBytes(pointName), earlier);
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
-             QStringList{"Kalvor_2026_12_06_14_05_09_dot.txt"});
+    QCOMPARE(readBytes(m_dir->filePath(pointName)), earlier);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{pointName});
 #endif
 }
 

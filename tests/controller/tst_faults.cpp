@@ -1,12 +1,16 @@
 // A device that is unplugged, silent, or sends garbage: the program keeps
 // working, stays responsive and keeps what it has already shown.
 
+#include "controller/clock.h"
 #include "controllerfixture.h"
+#include "modal.h"
 #include "processusage.h"
 #include "sim/simulateddevice.h"
 #include "sim/simulateddriver.h"
 
 #include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -50,6 +54,7 @@ private slots:
     void garbage_data();
     void garbage();
     void longTextWithoutSeparatorStaysCheap();
+    void failedClearKeepsTheFillBar();
     void failingDriverWriteDoesNotStopTheWrite();
 };
 
@@ -141,6 +146,12 @@ void TestFaults::silentDeviceChangesNothing()
 {
     ControllerFixture f({}, true);
     f.ui().ReadSpeicher_PB->click();
+    // The read runs until the device has been silent long enough, and then
+    // says that nothing came.
+    QVERIFY(!f.ui().ReadConfig_PB->isEnabled());
+    Clock::skip(MemoryRead::startQuietMs);
+    QTRY_COMPARE(f.ui().ReadStatus_lb->text(), QStringLiteral("Keine Antwort vom Gerät"));
+    QVERIFY(f.ui().ReadStatus_lb->property("warning").toBool());
     f.ui().ReadConfig_PB->click();
     QTest::qWait(400);
     QCOMPARE(f.ui().SerialNumber_lb->text(), QStringLiteral("??????"));
@@ -199,6 +210,21 @@ void TestFaults::longTextWithoutSeparatorStaysCheap()
     f.receive("=========================\n");
     f.controller->clockTick();
     QVERIFY(f.controller->receiveAccumulator.size() < 100);
+}
+
+// A clear command that does not reach the device leaves the fill bar as it
+// was: it must not say the memory is empty.
+void TestFaults::failedClearKeepsTheFillBar()
+{
+    ControllerFixture f;
+    f.ui().Speicherbelegung_PB->setValue(42);
+    f.fake->writeStatus = FT_IO_ERROR;
+    onNextModal([](QWidget *modal) {
+        static_cast<QMessageBox *>(modal)->button(QMessageBox::Yes)->click();
+    });
+    f.ui().ClearSpeicher_PB->click();
+    QCOMPARE(f.fake->writes().last(), QByteArray("221"));
+    QCOMPARE(f.ui().Speicherbelegung_PB->value(), 42);
 }
 
 void TestFaults::failingDriverWriteDoesNotStopTheWrite()

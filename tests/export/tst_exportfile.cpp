@@ -147,11 +147,13 @@ void TestExportFile::conversion_data()
                        ".\t2026.12.06\t1.:00:00\t.\t0..\t."}
         << QStringList{"Serial number:\t12.4", "Date:\t2026,12,06",
                        ".\t2026.12.06\t1.:00:00\t.\t0,.\t."};
-    QTest::newRow("text before Datensaetze keeps its points")
+    // The two exceptions of the comma file look at the header only: a cell
+    // never changes how other cells (or the header) are converted.
+    QTest::newRow("Datensaetze in a cell changes nothing")
         << "123456" << QStringList{"1", "2026:12:06", "14:03:27", "Datensaetze 1.5", "2.25", "4"}
         << QStringList{"Serial number:\t123456", "Date:\t2026.12.06",
                        "1\t2026.12.06\t14:03:27\tDatensaetze 1.5\t2.25\t4"}
-        << QStringList{"Serial number:\t123456", "Date:\t2026.12.06",
+        << QStringList{"Serial number:\t123456", "Date:\t2026,12,06",
                        "1\t2026.12.06\t14:03:27\tDatensaetze 1,5\t2,25\t4"};
     QTest::newRow("Datensaetze in the serial number")
         << "Datensaetze.1" << workedRow
@@ -159,12 +161,26 @@ void TestExportFile::conversion_data()
                        "1\t2012.03.05\t14:07:59\t2.34\t2.25\t4"}
         << QStringList{"Serial number:\tDatensaetze,1", "Date:\t2026,12,06",
                        "1\t2012.03.05\t14:07:59\t2,34\t2,25\t4"};
-    QTest::newRow("Huelsenpos keeps its point")
+    QTest::newRow("Huelsenpos in a cell is converted like any cell")
         << "123456" << QStringList{"1", "2026:12:06", "14:03:27", "2.34", "Huelsenpos.5", "4"}
         << QStringList{"Serial number:\t123456", "Date:\t2026.12.06",
                        "1\t2026.12.06\t14:03:27\t2.34\tHuelsenpos.5\t4"}
         << QStringList{"Serial number:\t123456", "Date:\t2026,12,06",
-                       "1\t2026.12.06\t14:03:27\t2,34\tHuelsenpos.5\t4"};
+                       "1\t2026.12.06\t14:03:27\t2,34\tHuelsenpos,5\t4"};
+    QTest::newRow("Huelsenpos in the serial number keeps its point")
+        << "Huelsenpos.1" << workedRow
+        << QStringList{"Serial number:\tHuelsenpos.1", "Date:\t2026.12.06",
+                       "1\t2012.03.05\t14:07:59\t2.34\t2.25\t4"}
+        << QStringList{"Serial number:\tHuelsenpos.1", "Date:\t2026,12,06",
+                       "1\t2012.03.05\t14:07:59\t2,34\t2,25\t4"};
+    // A tab, line feed or carriage return from the device would add a column
+    // or a line: each becomes a blank.
+    QTest::newRow("tab, line feed and carriage return in cells become blanks")
+        << "12\t34\n5" << QStringList{"1", "2026:12:06", "14:03\t27", "2.3\r4", "2.25\n", "4"}
+        << QStringList{"Serial number:\t12 34 5", "Date:\t2026.12.06",
+                       "1\t2026.12.06\t14:03 27\t2.3 4\t2.25 \t4"}
+        << QStringList{"Serial number:\t12 34 5", "Date:\t2026,12,06",
+                       "1\t2026.12.06\t14:03 27\t2,3 4\t2,25 \t4"};
     QTest::newRow("short row gives empty cells")
         << "123456" << QStringList{"3"}
         << QStringList{"Serial number:\t123456", "Date:\t2026.12.06", "3\t\t\t\t\t"}

@@ -9,6 +9,8 @@
 #include "protocol/reportparser.h"
 #include "referencereportparser.h"
 #include "reportgenerator.h"
+#include "sim/devicereports.h"
+#include "sim/simulateddevice.h"
 #include "textreportsink.h"
 
 #include <QTest>
@@ -50,7 +52,7 @@ public:
         }
         // Drain as the clock would, and one call beyond the first that changes
         // nothing, to see that it really changes nothing.
-        for (int round = 0; round < 400 && !m_reference.accumulator.isEmpty(); ++round) {
+        for (int round = 0; round < 400 && textWaits(); ++round) {
             const QString difference = tick(250);
             if (!difference.isEmpty())
                 return difference;
@@ -69,7 +71,7 @@ private:
     // change anything either.
     QString tick(int limit)
     {
-        for (int i = 0; i < limit && !m_reference.accumulator.isEmpty(); ++i) {
+        for (int i = 0; i < limit && textWaits(); ++i) {
             const QString difference = step();
             if (!difference.isEmpty())
                 return difference;
@@ -77,6 +79,13 @@ private:
                 break;
         }
         return QString();
+    }
+
+    // What makes the clock call the parser: text in the accumulator or a
+    // record in the block.
+    bool textWaits()
+    {
+        return !m_reference.accumulator.isEmpty() || m_reference.parser.recordWaiting();
     }
 
     QString step()
@@ -197,6 +206,11 @@ void TestParserDiff::largeMutatedMemory_data()
         << 10u << 900 << 8 << unfinishedLabel;
     QTest::newRow("300 records, heavily mutated") << 7u << 300 << 40 << configuration;
     QTest::newRow("300 records, heavily mutated, other seed") << 8u << 300 << 40 << configuration;
+    // The simulated device's memory in both its layouts, a configuration
+    // report right behind it: nothing may be lost between the two.
+    QTest::newRow("simulated device, one report") << 12u << 600 << 0 << "one report";
+    QTest::newRow("simulated device, one report, mutated") << 13u << 600 << 6 << "one report";
+    QTest::newRow("simulated device, report per record") << 14u << 300 << 0 << "per record";
 }
 
 // A whole memory in one chunk, the layout that leaves thousands of records in
@@ -210,7 +224,15 @@ void TestParserDiff::largeMutatedMemory()
 
     ReportGenerator generator(seed);
     QString text;
-    if (lead == QLatin1String("configuration")) {
+    if (lead == QLatin1String("one report") || lead == QLatin1String("per record")) {
+        const auto device = SimulatedDevice::createWithRecords(records, 200);
+        text = QString::fromLatin1(
+            DeviceReports::memory(device->memory(), SimulatedDevice::memoryCapacity,
+                                  lead == QLatin1String("one report")
+                                      ? DeviceReports::MemoryLayout::OneReport
+                                      : DeviceReports::MemoryLayout::PerRecord)
+            + DeviceReports::configuration(device->identity(), device->settings()));
+    } else if (lead == QLatin1String("configuration")) {
         text = generator.configurationReport()
             + generator.memoryReport(records, ReportGenerator::Layout::SingleChunk);
     } else {

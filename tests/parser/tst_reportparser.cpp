@@ -4,6 +4,7 @@
 // differential test.
 
 #include "protocol/receivedtext.h"
+#include "protocol/reportdrain.h"
 #include "protocol/reportparser.h"
 #include "referencereportparser.h"
 #include "textreportsink.h"
@@ -116,6 +117,54 @@ QString row(const QString &cells)
     return QStringLiteral("row ") + cells;
 }
 
+// `count` records as a device sends its memory in one report: one record
+// after the other, one separator behind the last.
+QString oneReport(int count)
+{
+    QString text = closed(
+        QStringLiteral("fill level: 001\nEntries : %1").arg(count, 4, 10, QLatin1Char('0')));
+    for (int i = 1; i <= count; ++i) {
+        text += QStringLiteral("Nr.: %1\nJJJJ:MM:DD:d:hh:mm:ss\n2012:03:05:1:14:07:59\n"
+                               "Messwert: 2,34Pos.: 045ID: 004")
+                    .arg(i);
+        if (i < count)
+            text += u'\n';
+    }
+    return closed(text);
+}
+
+struct Drained
+{
+    QList<int> rowsAfterTick;
+    TextReportSink sink;
+    QString accumulator;
+};
+
+// The text arrives at once; then clock ticks until one changes nothing.
+template<class Parser>
+Drained drain(const QString &text)
+{
+    Parser parser;
+    Drained result;
+    int range = 50;
+    int number = 1;
+    float raw = 0;
+    ParserState state{range, number, raw};
+    result.accumulator = text;
+    for (int tick = 0; tick < 100; ++tick) {
+        const bool changed = drainReports(
+            result.accumulator,
+            [&](QString &accumulator) {
+                return parser.parseReport(accumulator, state, result.sink);
+            },
+            [&] { return parser.recordWaiting(); });
+        result.rowsAfterTick << int(result.sink.rows().size());
+        if (!changed)
+            break;
+    }
+    return result;
+}
+
 } // namespace
 
 class TestReportParser : public QObject
@@ -146,6 +195,8 @@ private slots:
     void deletionsFormAndBreakLabels_data();
     void deletionsFormAndBreakLabels() { verifyBoth(); }
     void replacedAccumulatorIsSearchedAgain();
+    void oneReportIsWorkedOffRecordByRecord_data();
+    void oneReportIsWorkedOffRecordByRecord();
     void rowNumbersAreTheShownNumbers_data();
     void rowNumbersAreTheShownNumbers();
     void receivedText_data();
@@ -271,7 +322,7 @@ void TestReportParser::ruleOrder_data()
         << QStringList{closed(record17 + QStringLiteral("fill level: 042\nEntries : 0005\n"))} << -1
         << 1 << "T"
         << QStringList{row(QStringLiteral("1|2012:03:05|14:07:59|2.34|4.5|4")),
-                       QStringLiteral("value FillLevel 42")}
+                       QStringLiteral("value FillLevel 42"), QStringLiteral("value EntryCount 5")}
         << "\n"
         << ""
         << "-1 2 0";
@@ -335,12 +386,12 @@ void TestReportParser::fixedWidthsCutShort_data()
                                 << "T" << QStringList{QStringLiteral("value FillLevel 4")} << "4"
                                 << ""
                                 << "-1 1 0";
-    QTest::newRow("entry count") << QStringList{closed(
-        QStringLiteral("fill level: 042\nEntries : 01"))}
-                                 << -1 << 1 << "T"
-                                 << QStringList{QStringLiteral("value FillLevel 42")} << ""
-                                 << ""
-                                 << "-1 1 0";
+    QTest::newRow("entry count")
+        << QStringList{closed(QStringLiteral("fill level: 042\nEntries : 01"))} << -1 << 1 << "T"
+        << QStringList{QStringLiteral("value FillLevel 42"), QStringLiteral("value EntryCount 1")}
+        << ""
+        << ""
+        << "-1 1 0";
     QTest::newRow("record inside its time stamp")
         << QStringList{closed(QStringLiteral("Nr.: 17\nJJJJ:MM:DD:d:hh:mm:ss\n2012:03:0"))} << -1
         << 1 << "T" << QStringList{row(QStringLiteral("1|||0.00|0|0"))} << "0"
@@ -424,12 +475,17 @@ void TestReportParser::fillLevel_data()
     addColumns();
     QTest::newRow("fill level and entries")
         << QStringList{closed(QStringLiteral("fill level: 042\nEntries : 0123\n"))} << -1 << 1
-        << "T" << QStringList{QStringLiteral("value FillLevel 42")} << "\n"
+        << "T"
+        << QStringList{QStringLiteral("value FillLevel 42"), QStringLiteral("value EntryCount 123")}
+        << "\n"
         << ""
         << "-1 1 0";
     QTest::newRow("out of the bar's range, delivered as read")
         << QStringList{closed(QStringLiteral("fill level: 250\nEntries : 0123\n"))} << -1 << 1
-        << "T" << QStringList{QStringLiteral("value FillLevel 250")} << "\n"
+        << "T"
+        << QStringList{QStringLiteral("value FillLevel 250"),
+                       QStringLiteral("value EntryCount 123")}
+        << "\n"
         << ""
         << "-1 1 0";
     QTest::newRow("no entries") << QStringList{closed(QStringLiteral("fill level: 042\nxyz\n"))}
@@ -437,9 +493,19 @@ void TestReportParser::fillLevel_data()
                                 << QStringList{QStringLiteral("value FillLevel 42")} << "042\nxyz\n"
                                 << ""
                                 << "-1 1 0";
+    // A full memory: all five digits are the count, although only four are
+    // dropped.
     QTest::newRow("five-digit entries leave one digit")
         << QStringList{closed(QStringLiteral("fill level: 061\nEntries : 10000\n"))} << -1 << 1
-        << "T" << QStringList{QStringLiteral("value FillLevel 61")} << "0\n"
+        << "T"
+        << QStringList{QStringLiteral("value FillLevel 61"),
+                       QStringLiteral("value EntryCount 10000")}
+        << "0\n"
+        << ""
+        << "-1 1 0";
+    QTest::newRow("no digits, no count")
+        << QStringList{closed(QStringLiteral("fill level: 042\nEntries : x123\n"))} << -1 << 1
+        << "T" << QStringList{QStringLiteral("value FillLevel 42")} << "\n"
         << ""
         << "-1 1 0";
     QTest::newRow("entries in front are not found")
@@ -629,6 +695,41 @@ void TestReportParser::replacedAccumulatorIsSearchedAgain()
     check(product, "product");
 }
 
+// A memory sent as one report, with nothing or another report behind it:
+// every record becomes a row, 250 a tick, and what follows is read too.
+void TestReportParser::oneReportIsWorkedOffRecordByRecord_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("rowsAfterTick");
+    QTest::addColumn<QString>("serialNumber");
+    const QString configuration = closed(QStringLiteral("Serial number : 654321\nHF-ID: 0003"));
+    QTest::newRow("ends at its separator") << oneReport(10) << QList<int>{10, 10} << QString();
+    QTest::newRow("a configuration report behind it")
+        << oneReport(10) + configuration << QList<int>{10, 10} << "654321";
+    // The first call of the first tick takes the fill-level report.
+    QTest::newRow("300 records: 250 calls a tick")
+        << oneReport(300) + configuration << QList<int>{249, 300, 300} << "654321";
+}
+
+void TestReportParser::oneReportIsWorkedOffRecordByRecord()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<int>, rowsAfterTick);
+    QFETCH(QString, serialNumber);
+    const auto check = [&](const Drained &drained) {
+        QCOMPARE(drained.rowsAfterTick, rowsAfterTick);
+        const QList<QStringList> &rows = drained.sink.rows();
+        for (int i = 0; i < rows.size(); ++i)
+            QCOMPARE(rows.at(i).at(0), QString::number(i + 1));
+        QCOMPARE(drained.sink.value(ReportSink::Value::EntryCount), rows.size());
+        QCOMPARE(drained.sink.text(ReportSink::Text::SerialNumber).value_or(QString()),
+                 serialNumber);
+        QVERIFY(drained.accumulator.isEmpty());
+    };
+    check(drain<ReferenceReportParser>(text));
+    check(drain<ReportParser>(text));
+}
+
 // A chart or an export reads the row's numbers, the table shows its texts:
 // the two must agree in every measuring-range format (0, 1 or 2 decimals;
 // sleeve steps of 0.05 or 0.1 mm), and a time stamp that is no date and time
@@ -697,7 +798,7 @@ void TestReportParser::receivedText_data()
     QTest::newRow("carriage returns go") << QByteArray("A\r\nB\r\n") << "A\nB\n";
     QTest::newRow("high bytes are Latin-1")
         << QByteArray("\xb5\xe4\xff") << QString::fromUtf8("µäÿ");
-    QTest::newRow("a zero byte ends the text") << QByteArray("ab\0cd", 5) << "ab";
+    QTest::newRow("a zero byte is dropped alone") << QByteArray("ab\0c\0\0d\r", 8) << "abcd";
     QTest::newRow("nothing") << QByteArray() << "";
 }
 

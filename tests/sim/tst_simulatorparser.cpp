@@ -2,6 +2,7 @@
 // what the device holds is what the window would show, field by field and
 // row by row.
 
+#include "protocol/reportdrain.h"
 #include "protocol/reportparser.h"
 #include "protocol/reportsink.h"
 #include "sim/devicereports.h"
@@ -104,8 +105,10 @@ private:
     void tick()
     {
         ParserState state{measuringRange, m_measurementNumber, m_sleevePositionRaw};
-        for (int calls = 0; calls < 250 && !m_accumulator.isEmpty(); ++calls)
-            m_parser.parseReport(m_accumulator, state, sink);
+        drainReports(
+            m_accumulator,
+            [&](QString &accumulator) { return m_parser.parseReport(accumulator, state, sink); },
+            [this] { return m_parser.recordWaiting(); });
     }
 
     qint64 m_now = 0;

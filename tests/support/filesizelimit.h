@@ -6,19 +6,22 @@
 #include <csignal>
 #include <sys/resource.h>
 
-// Lowers the file-size limit of this process and ignores SIGXFSZ, so that a
-// write past the limit fails with EFBIG the way it does on a full disk.
-// Restores both on destruction.
+// Lowers the file-size limit of this process and (unless told to leave it
+// to the program) ignores SIGXFSZ, so that a write past the limit fails with
+// EFBIG the way it does on a full disk. Restores both on destruction.
 class FileSizeLimit
 {
 public:
-    explicit FileSizeLimit(rlim_t bytes)
+    explicit FileSizeLimit(rlim_t bytes, bool ignoreSignal = true)
     {
         m_ok = getrlimit(RLIMIT_FSIZE, &m_saved) == 0;
-        m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+        if (ignoreSignal) {
+            m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+            m_ok = m_ok && m_savedHandler != SIG_ERR;
+        }
         rlimit limited = m_saved;
         limited.rlim_cur = bytes;
-        m_ok = m_ok && m_savedHandler != SIG_ERR && setrlimit(RLIMIT_FSIZE, &limited) == 0;
+        m_ok = m_ok && setrlimit(RLIMIT_FSIZE, &limited) == 0;
     }
     ~FileSizeLimit()
     {

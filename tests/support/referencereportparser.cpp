@@ -37,8 +37,8 @@ bool ReferenceReportParser::parseReport(QString &accumulator, ParserState &state
 {
     bool changed = false;
 
-    // Take a chunk.
-    const int p = accumulator.indexOf(separator);
+    // Take a chunk, unless a record waits in the block.
+    const int p = m_block.contains(QStringLiteral("Nr.:")) ? -1 : accumulator.indexOf(separator);
     if (p >= 0) {
         if (p >= 2)
             m_block.append(accumulator.left(p - 1));
@@ -212,6 +212,17 @@ bool ReferenceReportParser::fillLevelRule(ReportSink &sink)
     if (j >= 0) {
         m_block.remove(0, j);
         m_block.remove(0, 10);
+        // The count: the digits at the front of what stands up to the line
+        // break, nine characters at the most.
+        int lineEnd = m_block.indexOf(QStringLiteral("\n"));
+        if (lineEnd < 0)
+            lineEnd = m_block.size();
+        const QString text = m_block.left(qMin(lineEnd, 9));
+        int digits = 0;
+        while (digits < text.size() && text.at(digits) >= u'0' && text.at(digits) <= u'9')
+            ++digits;
+        if (digits > 0)
+            sink.setValue(ReportSink::Value::EntryCount, text.left(digits).toInt());
         m_block.remove(0, 4);
     }
     return true;

@@ -15,6 +15,7 @@ public:
     bool parseReport(QString &accumulator, ParserState &state, ReportSink &sink);
 
     QString block() const { return m_block; }
+    bool recordWaiting() const { return m_block.contains(QStringLiteral("Nr.:")); }
 
 private:
     bool valueRule(const QString &label, int skip, int width, int after, QString *value);

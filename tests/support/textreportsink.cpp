@@ -97,6 +97,8 @@ QString TextReportSink::name(Value which)
         return QStringLiteral("CycleTime");
     case Value::FillLevel:
         return QStringLiteral("FillLevel");
+    case Value::EntryCount:
+        return QStringLiteral("EntryCount");
     }
     return QStringLiteral("Value%1").arg(int(which));
 }

@@ -122,6 +122,7 @@ void TestForm::widgets_data()
         {"ReadSpeicher_PB", "QPushButton", "System", {670, 62, 191, 31}},
         {"ClearSpeicher_PB", "QPushButton", "System", {670, 140, 191, 31}},
         {"ExportMesswerte_PB", "QPushButton", "System", {670, 100, 191, 31}},
+        {"ReadStatus_lb", "QLabel", "System", {640, 180, 281, 71}},
         {"label_7", "QLabel", "KalvorIIControl", {600, 190, 151, 51}},
         {"SerialNumber_lb", "QLabel", "KalvorIIControl", {610, 220, 141, 21}},
         {"label", "QLabel", "KalvorIIControl", {420, 190, 171, 51}},
@@ -131,7 +132,7 @@ void TestForm::widgets_data()
         {"FTDI_connection_LB", "QLabel", "KalvorIIControl", {0, 190, 411, 51}},
         {"Corvand_Logo_LB", "QLabel", "KalvorIIControl", {0, 0, 950, 175}},
     };
-    static_assert(std::size(rows) == 51);
+    static_assert(std::size(rows) == 52);
     for (const Row &r : rows)
         QTest::newRow(r.name) << QString::fromLatin1(r.cls) << QString::fromLatin1(r.parent)
                               << r.rect;
@@ -167,8 +168,8 @@ void TestForm::noOtherNamedWidgets()
             && !qobject_cast<QTabBar *>(w->parentWidget()))
             names << w->objectName();
     }
-    QCOMPARE(names.size(), 51);
-    QCOMPARE(QSet<QString>(names.cbegin(), names.cend()).size(), 51);
+    QCOMPARE(names.size(), 52);
+    QCOMPARE(QSet<QString>(names.cbegin(), names.cend()).size(), 52);
 }
 
 void TestForm::window()
@@ -294,10 +295,10 @@ void TestForm::states()
 void TestForm::fonts()
 {
     const auto labels = m_window->findChildren<QLabel *>();
-    QCOMPARE(labels.size(), 27);
+    QCOMPARE(labels.size(), 28);
     for (QLabel *l : labels) {
         const QString name = l->objectName();
-        if (name == QLatin1String("Corvand_Logo_LB")) {
+        if (name == QLatin1String("Corvand_Logo_LB") || name == QLatin1String("ReadStatus_lb")) {
             QVERIFY(!l->testAttribute(Qt::WA_SetFont));
         } else if (name == QLatin1String("Speicherbelegung_LB")) {
             QCOMPARE(l->font().pointSize(), 11);
@@ -410,9 +411,9 @@ void TestForm::stacking_data()
                                             "DurationSpinBox_LB_6",
                                             "DurationSpinBox_LB_5"};
     QTest::newRow("Corvand") << QStringList{"frame_5", "frame_7"};
-    QTest::newRow("System") << QStringList{"Speicherbelegung_LB", "ReadSpeicher_PB",
-                                           "ClearSpeicher_PB",    "ExportMesswerte_PB",
-                                           "Speicherbelegung_PB", "Messwert_treeWidget"};
+    QTest::newRow("System") << QStringList{
+        "Speicherbelegung_LB", "ReadSpeicher_PB",     "ClearSpeicher_PB", "ExportMesswerte_PB",
+        "Speicherbelegung_PB", "Messwert_treeWidget", "ReadStatus_lb"};
     QTest::newRow("KalvorIIControl") << QStringList{"label_9",
                                                     "label_7",
                                                     "label",

@@ -175,5 +175,77 @@
         <translation>The file %1 could not be written:
 %2</translation>
     </message>
+    <message>
+        <source>Lese Messwerte … %1 von %2</source>
+        <translation>Reading measurements … %1 of %2</translation>
+    </message>
+    <message>
+        <source>Lese Messwerte … %1 gelesen</source>
+        <translation>Reading measurements … %1 read</translation>
+    </message>
+    <message>
+        <source>%1 Messwerte gelesen</source>
+        <translation>%1 measurements read</translation>
+    </message>
+    <message>
+        <source>Nur %1 von %2 Messwerten empfangen – bitte erneut lesen</source>
+        <translation>Only %1 of %2 measurements received – please read again</translation>
+    </message>
+    <message>
+        <source>Nur %1 Messwerte empfangen – bitte erneut lesen</source>
+        <translation>Only %1 measurements received – please read again</translation>
+    </message>
+    <message>
+        <source>Keine Antwort vom Gerät</source>
+        <translation>No answer from the device</translation>
+    </message>
+    <message>
+        <source>Keine Messwerte im Gerät</source>
+        <translation>No measurements in the device</translation>
+    </message>
+    <message>
+        <source>%1 Messwerte gelesen und exportiert</source>
+        <translation>%1 measurements read and exported</translation>
+    </message>
+    <message>
+        <source>%1 Messwerte gelesen, noch nicht exportiert</source>
+        <translation>%1 measurements read, not exported yet</translation>
+    </message>
+    <message>
+        <source>%1 Messwerte im Gerät, gelesen und exportiert</source>
+        <translation>%1 measurements in the device, read and exported</translation>
+    </message>
+    <message>
+        <source>%1 Messwerte im Gerät, noch nicht exportiert</source>
+        <translation>%1 measurements in the device, not exported yet</translation>
+    </message>
+    <message>
+        <source>%1 Messwerte im Gerät, nicht vollständig gelesen</source>
+        <translation>%1 measurements in the device, not completely read</translation>
+    </message>
+    <message>
+        <source>Messwerte nicht vollständig gelesen</source>
+        <translation>Measurements not completely read</translation>
+    </message>
+    <message>
+        <source>Messwerte noch nicht gelesen</source>
+        <translation>Measurements not read yet</translation>
+    </message>
+    <message>
+        <source>Exportiert: %1, Kommadatei nicht geschrieben</source>
+        <translation>Exported: %1, comma file not written</translation>
+    </message>
+    <message>
+        <source>Exportiert: %1, %2</source>
+        <translation>Exported: %1, %2</translation>
+    </message>
+    <message>
+        <source>Die Datei %1 gibt es schon.</source>
+        <translation>The file %1 already exists.</translation>
+    </message>
+    <message>
+        <source>Soll sie durch die Kommadatei dieses Exports ersetzt werden?</source>
+        <translation>Replace it with the comma file of this export?</translation>
+    </message>
 </context>
 </TS>

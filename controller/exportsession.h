@@ -1,0 +1,27 @@
+#pragma once
+
+#include "protocol/measurementrow.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// One press of "Export": the save dialog, the point file, the preview, the
+// comma file, and a warning for whatever could not be written.
+struct ExportOutcome
+{
+    enum Status { Cancelled, Failed, Written };
+    Status status = Cancelled;
+    QString pointFile;         // absolute path, once chosen
+    QString commaFile;         // absolute path, once chosen
+    bool commaWritten = false; // false: the user kept an existing file, or writing failed
+};
+
+// `showPreview` gets the point file's text once that file is written.
+ExportOutcome runExport(QWidget *parent, const QDateTime &instant, const QString &serialNumber,
+                        const QList<MeasurementRow> &rows,
+                        const std::function<void(const QString &)> &showPreview);

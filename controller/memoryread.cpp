@@ -1,0 +1,74 @@
+#include "memoryread.h"
+
+namespace {
+const QString recordLabel = QStringLiteral("Nr.:");
+}
+
+void MemoryRead::start(qint64 nowMs)
+{
+    m_outcome = Outcome::Running;
+    m_expected = -1;
+    m_arrived = 0;
+    m_rows = 0;
+    m_exported = false;
+    m_lastRecordMs = nowMs;
+    m_carry.clear();
+}
+
+void MemoryRead::received(QStringView text, qint64 nowMs)
+{
+    if (!running() || text.isEmpty())
+        return;
+    // A label cut between two receive runs is counted once: the carry holds
+    // at most its first three characters.
+    const QString joined = m_carry + text.toString();
+    int found = 0;
+    for (qsizetype at = joined.indexOf(recordLabel); at >= 0;
+         at = joined.indexOf(recordLabel, at + recordLabel.size()))
+        ++found;
+    m_carry = joined.right(recordLabel.size() - 1);
+    if (found > 0) {
+        m_arrived += found;
+        m_lastRecordMs = nowMs;
+    }
+}
+
+void MemoryRead::entryCountArrived(int count)
+{
+    if (running())
+        m_expected = count;
+}
+
+void MemoryRead::linkLost(int rows)
+{
+    if (!running())
+        return;
+    m_rows = rows;
+    m_outcome = Outcome::Incomplete;
+}
+
+void MemoryRead::finish(int rows)
+{
+    m_rows = rows;
+    if (m_expected < 0 && rows > 0)
+        m_outcome = Outcome::Complete; // nothing says more were due
+    else if (m_expected < 0)
+        m_outcome = m_arrived > 0 ? Outcome::Incomplete : Outcome::NoAnswer;
+    else
+        m_outcome = rows >= m_expected ? Outcome::Complete : Outcome::Incomplete;
+}
+
+void MemoryRead::memoryCleared()
+{
+    if (running())
+        return;
+    m_outcome = Outcome::Complete;
+    m_expected = 0;
+    m_rows = 0;
+}
+
+void MemoryRead::exported()
+{
+    if (m_outcome == Outcome::Complete)
+        m_exported = true;
+}

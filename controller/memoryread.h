@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// One memory read, from the "Speicher lesen" press to its end, and what the
+// program knows afterwards about the device's memory. Widget-free; the
+// controller feeds it and shows what it says.
+//
+// A read ends at the first of: the table holds the number of records the
+// device announced; nothing that looks like a record has arrived for a while
+// (startQuietMs at first, quietMs once records came) and nothing waits to be
+// parsed; the converter is lost. The counts taken from the wire only ever
+// drive the progress text: a garbled count can neither end a read early nor
+// keep it running.
+class MemoryRead
+{
+public:
+    enum class Outcome {
+        NotRead, // no read yet
+        Running,
+        Complete,   // the table holds every record announced (or rows came, and no count)
+        Incomplete, // fewer rows than announced, or the converter went away
+        NoAnswer,   // neither a count nor a record came
+    };
+
+    static constexpr qint64 startQuietMs = 3000;
+    static constexpr qint64 quietMs = 2000;
+
+    void start(qint64 nowMs);
+    // Received text, as it comes off the wire: counts the record labels in it.
+    void received(QStringView text, qint64 nowMs);
+    void entryCountArrived(int count);
+
+    // Whether the read ends now, given the rows the table holds; once the
+    // wire has been quiet long enough, `nothingWaiting` says whether the
+    // parser still has anything to work off.
+    template<typename NothingWaiting>
+    bool endsNow(qint64 nowMs, int rows, NothingWaiting nothingWaiting)
+    {
+        if (m_outcome != Outcome::Running)
+            return false;
+        if ((m_expected >= 0 && rows >= m_expected)
+            || (nowMs - m_lastRecordMs >= (m_arrived > 0 ? quietMs : startQuietMs)
+                && nothingWaiting())) {
+            finish(rows);
+            return true;
+        }
+        return false;
+    }
+    void linkLost(int rows);
+
+    // The device's memory was cleared: it now holds nothing.
+    void memoryCleared();
+    // The rows of the finished read were written to a file.
+    void exported();
+
+    Outcome outcome() const { return m_outcome; }
+    bool running() const { return m_outcome == Outcome::Running; }
+    int expected() const { return m_expected; } // -1: no count known
+    int arrived() const { return m_arrived; }   // record labels seen on the wire
+    int rows() const { return m_rows; }         // rows the finished read left in the table
+    bool exportedSinceRead() const { return m_exported; }
+
+private:
+    void finish(int rows);
+
+    Outcome m_outcome = Outcome::NotRead;
+    int m_expected = -1;
+    int m_arrived = 0;
+    int m_rows = 0;
+    bool m_exported = false;
+    qint64 m_lastRecordMs = 0;
+    QString m_carry; // the end of the last text, where a label may have been cut
+};
