@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,8 +39,18 @@ std::unique_ptr<SimulatedDriver> simulatedDriverFromArguments(const QCoreApplica
             .arg(SimulatedDevice::memoryCapacity)
             .arg(SimulatedDevice::demoRecordCount),
         QStringLiteral("count"), QString::number(SimulatedDevice::demoRecordCount));
+    const QCommandLineOption unplugAt(
+        QStringLiteral("unplug-at"),
+        QStringLiteral("Pulls the converter out so many seconds after the start."),
+        QStringLiteral("seconds"));
+    const QCommandLineOption replugAt(
+        QStringLiteral("replug-at"),
+        QStringLiteral("Plugs it back in so many seconds after the start."),
+        QStringLiteral("seconds"));
     parser.addOption(layout);
     parser.addOption(records);
+    parser.addOption(unplugAt);
+    parser.addOption(replugAt);
     parser.process(application);
 
     bool ok = false;
@@ -54,5 +65,22 @@ std::unique_ptr<SimulatedDriver> simulatedDriverFromArguments(const QCoreApplica
     else if (layoutName != QLatin1String("per-record"))
         failWith(QStringLiteral("--memory-layout takes per-record or one-report"));
 
-    return std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate, std::move(device));
+    auto driver
+        = std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate, std::move(device));
+    // The driver lives as long as the program (the controller is never
+    // deleted), so the scheduled plugging may hold on to it.
+    SimulatedDriver *simulated = driver.get();
+    const auto schedule = [&](const QCommandLineOption &option, void (SimulatedDriver::*act)()) {
+        if (!parser.isSet(option))
+            return;
+        bool valid = false;
+        const double seconds = parser.value(option).toDouble(&valid);
+        if (!valid || seconds < 0 || seconds > 24 * 3600)
+            failWith(QStringLiteral("--%1 takes a number of seconds").arg(option.names().first()));
+        QTimer::singleShot(qRound(seconds * 1000), QCoreApplication::instance(),
+                           [simulated, act] { (simulated->*act)(); });
+    };
+    schedule(unplugAt, &SimulatedDriver::unplug);
+    schedule(replugAt, &SimulatedDriver::replug);
+    return driver;
 }

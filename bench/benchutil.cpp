@@ -23,6 +23,7 @@ std::unique_ptr<KalvorIIControl> makeController(std::unique_ptr<FtdiDriver> driv
     auto controller = std::make_unique<KalvorIIControl>(std::move(driver));
     controller->clockTimer->stop();
     controller->receiveTimer->stop();
+    controller->lookTimer->stop();
     return controller;
 }
 

@@ -3,7 +3,9 @@
 // and memory over many reads.
 
 #include "benchutil.h"
+#include "fakedriver.h"
 #include "link/ftdi_control.h"
+#include "link/serialportdriver.h"
 #include "processusage.h"
 #include "sim/devicereports.h"
 #include "sim/simulateddevice.h"
@@ -11,6 +13,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
@@ -20,55 +24,104 @@
 
 namespace {
 
-void idleCpu()
+// The event loop as the program runs it, without the sleeps of QTest::qWait.
+void runFor(int ms)
 {
-    // The program and the bare loop take turns in slices of two seconds, so
-    // that a slow moment of the machine weighs on both alike; each adds up to
-    // ten seconds.
-    constexpr int slices = 5;
-    constexpr int sliceMs = 2000;
-    auto controller = makeController(std::make_unique<SimulatedDriver>(
-        SimulatedDriver::Timing::WireRate, SimulatedDevice::createDemo()));
-    const std::array programTimers{controller->link->pollingTimer(), controller->receiveTimer,
-                                   controller->clockTimer};
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
-    // A bare event loop with the program's three timers and nothing to do.
-    QObject context;
-    QTimer poll, receive, clock;
-    const std::array baselineTimers{&poll, &receive, &clock};
-    for (auto [timer, interval] : {std::pair{&poll, 1}, {&receive, 50}, {&clock, 100}}) {
-        QObject::connect(timer, &QTimer::timeout, &context, [] {});
-        timer->setInterval(interval);
-    }
-    // A stopped timer keeps its interval; start() runs it again.
-    const auto start = [](const auto &timers) {
-        for (QTimer *timer : timers)
-            timer->start();
+// The program left alone: its wakeups a second (every thread's context
+// switches, from /proc) and its CPU, over ten seconds, counted from two
+// seconds after the last byte, with its own timers, with a converter open
+// and silent, and with none at all.
+void idleFigures()
+{
+    constexpr int measureMs = 10000;
+    const auto measure = [](const char *suffix) {
+        runFor(2000);
+        const qint64 switchesBefore = ProcessUsage::contextSwitches();
+        const double cpuBefore = ProcessUsage::cpuMs();
+        QElapsedTimer wall;
+        wall.start();
+        runFor(measureMs);
+        const double seconds = double(wall.elapsed()) / 1000.0;
+        printFigure(QStringLiteral("idle_wakeups_per_s_") + QLatin1String(suffix),
+                    double(ProcessUsage::contextSwitches() - switchesBefore) / seconds, "/s");
+        printFigure(QStringLiteral("idle_cpu_percent_") + QLatin1String(suffix),
+                    (ProcessUsage::cpuMs() - cpuBefore) / seconds / 10.0, "%");
     };
-    const auto stop = [](const auto &timers) {
-        for (QTimer *timer : timers)
-            timer->stop();
-    };
-
-    start(programTimers);
-    QTest::qWait(2000); // the configuration answer arrives and is shown
-    double program = 0;
-    double baseline = 0;
-    for (int i = 0; i < slices; ++i) {
-        stop(baselineTimers);
-        start(programTimers);
-        QTest::qWait(200); // settle after the switch
-        program += ProcessUsage::cpuPercentWhileRunning(sliceMs) / slices;
-
-        stop(programTimers);
-        start(baselineTimers);
-        QTest::qWait(200);
-        baseline += ProcessUsage::cpuPercentWhileRunning(sliceMs) / slices;
+    {
+        KalvorIIControl controller(std::make_unique<SimulatedDriver>(
+            SimulatedDriver::Timing::WireRate, SimulatedDevice::createDemo()));
+        measure("connected");
     }
-    stop(baselineTimers);
-    printFigure(QStringLiteral("idle_cpu_percent"), program, "%");
-    printFigure(QStringLiteral("idle_baseline_cpu_percent"), baseline, "%");
-    printFigure(QStringLiteral("idle_cpu_ratio"), program / baseline, "x");
+    {
+        auto none = std::make_unique<FakeDriver>();
+        none->deviceCountResult = 0;
+        KalvorIIControl controller(std::move(none));
+        measure("none");
+    }
+}
+
+// From a byte's arrival at a quiet, backed-off link to the link's buffer,
+// with real timers; the worst of twenty, at varied phases of the poll.
+void firstByteLatency()
+{
+    auto device = SimulatedDevice::createDemo();
+    auto made = std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate, device);
+    SimulatedDriver *driver = made.get();
+    KalvorIIControl controller(std::move(made));
+    // The receive run would take the byte out of the link before it is seen.
+    controller.receiveTimer->stop();
+    controller.clockTimer->stop();
+    const auto empty = [&controller] {
+        QByteArray bytes(controller.link->bytesAvailable(), '\0');
+        controller.link->takeBytes(bytes.data(), int(bytes.size()));
+    };
+    QRandomGenerator random(20261207);
+    double worst = 0;
+    for (int sample = 0; sample < 20; ++sample) {
+        runFor(FTDI_Control::fastWindowMs + 100 + int(random.bounded(FTDI_Control::slowPollMs)));
+        empty();
+        device->say("System running\n", driver->now());
+        QElapsedTimer waited;
+        waited.start();
+        QEventLoop loop;
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+            if (controller.link->bytesAvailable() > 0)
+                loop.quit();
+        });
+        check.start(0);
+        loop.exec();
+        worst = std::max(worst, double(waited.nsecsElapsed()) / 1e6);
+    }
+    printFigure(QStringLiteral("first_byte_latency_ms"), worst, "ms");
+}
+
+// One look at the FTDI list through the serial backend, as the program
+// makes once a second.
+void hotplugScan()
+{
+    SerialPortDriver driver;
+    quint32 count = 0;
+    driver.createDeviceInfoList(&count); // the first look loads what it needs
+    constexpr int looks = 50;
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < looks; ++i)
+        driver.createDeviceInfoList(&count);
+    printFigure(QStringLiteral("hotplug_scan_ms"), double(timer.nsecsElapsed()) / 1e6 / looks,
+                "ms");
+    // What a look costs when the USB serial device nodes have changed: the
+    // system is asked for every port's vendor.
+    timer.start();
+    for (int i = 0; i < looks; ++i)
+        SerialPortDriver::ftdiPortNames();
+    printFigure(QStringLiteral("hotplug_vendor_query_ms"),
+                double(timer.nsecsElapsed()) / 1e6 / looks, "ms");
 }
 
 // Runs the link's poll every simulated millisecond, the receive run every 50
@@ -190,5 +243,7 @@ void runSystemFigures()
     demoLastRow(DeviceReports::MemoryLayout::PerRecord, QString());
     demoLastRow(DeviceReports::MemoryLayout::OneReport, QStringLiteral("_one_report"));
     soak();
-    idleCpu();
+    idleFigures();
+    firstByteLatency();
+    hotplugScan();
 }

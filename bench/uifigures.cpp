@@ -24,7 +24,14 @@ double tickMs(KalvorIIControl &controller)
 // program: the window repaints the rows that came in. The floor pays the same
 // repaints for the same rows, so the ratio is what parsing adds on top of
 // showing the rows at all.
-void fullReportThroughTheWindow()
+struct WindowRun
+{
+    double total = 0;
+    double worst = 0;
+    double floor = 0;
+};
+
+WindowRun windowRun()
 {
     constexpr int records = 10000;
     constexpr int rowsPerTick = 250;
@@ -68,10 +75,32 @@ void fullReportThroughTheWindow()
         floor += double(timer.nsecsElapsed()) / 1e6;
     }
 
-    printFigure(QStringLiteral("ui_total_ms_10000"), total, "ms");
+    return {total, worst, floor};
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+// Three runs: the medians of the totals and floors (a moment of the machine
+// moves a single run by 10 % or more), the worst tick of all.
+void fullReportThroughTheWindow()
+{
+    QList<double> totals;
+    QList<double> floors;
+    double worst = 0;
+    for (int run = 0; run < 3; ++run) {
+        const WindowRun result = windowRun();
+        totals << result.total;
+        floors << result.floor;
+        worst = std::max(worst, result.worst);
+    }
+    printFigure(QStringLiteral("ui_total_ms_10000"), median(totals), "ms");
     printFigure(QStringLiteral("ui_worst_tick_ms_10000"), worst, "ms");
-    printFigure(QStringLiteral("widget_floor_ms_10000"), floor, "ms");
-    printFigure(QStringLiteral("ui_overhead_ratio"), total / floor, "x");
+    printFigure(QStringLiteral("widget_floor_ms_10000"), median(floors), "ms");
+    printFigure(QStringLiteral("ui_overhead_ratio"), median(totals) / median(floors), "x");
 }
 
 // A report of 10,000 records arriving at the wire rate, no separator yet: a

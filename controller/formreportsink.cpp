@@ -4,6 +4,20 @@
 #include "controller/settingfields.h"
 #include "ui_kalvor2control.h"
 
+namespace {
+
+// A value from the device replaces the "?" a field shows without one, also
+// when it is the field's minimum (a device ID of 0).
+template<typename Box, typename Value>
+void showDeviceValue(Box *box, Value value)
+{
+    if (!box->specialValueText().isEmpty())
+        box->setSpecialValueText(QString());
+    box->setValue(value);
+}
+
+} // namespace
+
 FormReportSink::FormReportSink(Ui::KalvorIIControl &ui, QList<MeasurementRow> &rows,
                                MemoryRead *read)
     : m_ui(ui)
@@ -34,12 +48,12 @@ void FormReportSink::setValue(Value which, int value)
     else if (which == Value::EntryCount && m_read)
         m_read->entryCountArrived(value);
     else if (QSpinBox *box = settingBox(m_ui, which))
-        box->setValue(value);
+        showDeviceValue(box, value);
 }
 
 void FormReportSink::setSleevePosition(double millimetres)
 {
-    m_ui.Huelsenpos_SB->setValue(millimetres);
+    showDeviceValue(m_ui.Huelsenpos_SB, millimetres);
 }
 
 void FormReportSink::appendRow(const MeasurementRow &row)

@@ -88,12 +88,9 @@ KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)
 
     link = new FTDI_Control(std::move(driver));
 
-    QString connection = QString::number(link->deviceCount(), 10);
-    connection += QLatin1String(" Kalvor 2 found and ");
-    if (link->openDevice(QStringLiteral("USB Serial Converter"))) {
-        connection += QLatin1String("0 connected");
+    if (!openConverter()) {
         // Without a device the fields show "?" rather than numbers that did
-        // not come from it.
+        // not come from it, until the device sends its own.
         const auto showPlaceholder = [](auto *box) {
             box->setValue(box->minimum());
             box->setSpecialValueText(QStringLiteral("?"));
@@ -103,10 +100,8 @@ KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)
                 showPlaceholder(ui.*field.box);
         }
         showPlaceholder(ui.Huelsenpos_SB);
-    } else {
-        connection += QLatin1String("1 connected");
     }
-    ui.FTDI_connection_LB->setText(connection);
+    updateConnectionLabel();
 
     measuringRange = -1;
 
@@ -132,11 +127,17 @@ KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)
     receiveTimer = new QTimer;
     connect(receiveTimer, SIGNAL(timeout()), this, SLOT(receiveSerialData()));
     receiveTimer->start(50);
+
+    // Converters come and go: once a second the FTDI list is looked at.
+    lookTimer = new QTimer;
+    connect(lookTimer, &QTimer::timeout, this, [this] { lookForConverter(); });
+    lookTimer->start(1000);
 }
 
 KalvorIIControl::~KalvorIIControl()
 {
     link->closeDevice();
+    delete lookTimer;
     delete receiveTimer;
     delete clockTimer;
     delete link;
@@ -168,6 +169,95 @@ void KalvorIIControl::clearMeasurements()
     m_rows.clear();
 }
 
+// Counts the converters and opens the first one that opens (with count of
+// -1, the driver could not list them: opening is still tried once).
+bool KalvorIIControl::openConverter()
+{
+    m_deviceCount = link->deviceCount();
+    m_openFailure = FT_OK;
+    for (int index = 0; index < qMax(1, m_deviceCount); ++index) {
+        if (!link->openDevice(QStringLiteral("USB Serial Converter"), index)) {
+            m_connected = true;
+            return true;
+        }
+        m_openFailure = link->status();
+    }
+    m_connected = false;
+    return false;
+}
+
+void KalvorIIControl::lookForConverter()
+{
+    // A command sequence's pauses serve the timers: opening now would put
+    // the opening text and a request into the middle of its commands.
+    if (m_commandRunning)
+        return;
+    if (checkConnection()) {
+        const int count = link->deviceCount();
+        if (count != m_deviceCount) {
+            m_deviceCount = count;
+            updateConnectionLabel();
+        }
+        return;
+    }
+    const int count = link->deviceCount();
+    if (count <= 0 || !openConverter()) {
+        m_deviceCount = count;
+        if (count <= 0)
+            m_openFailure = FT_OK;
+        updateConnectionLabel();
+        return;
+    }
+    // A half report from the old connection must not join the new one's
+    // greeting: what waits without a separator goes.
+    while (link->bytesAvailable() > 0)
+        receiveOnce();
+    const qsizetype lastSeparator = receiveAccumulator.lastIndexOf(separator);
+    receiveAccumulator.truncate(lastSeparator < 0 ? 0 : lastSeparator + separator.size());
+    m_parser.accumulatorReplaced();
+    updateConnectionLabel();
+    updateButtons();
+    ReadKVIIconfiguration();
+}
+
+// Notices a converter that went away under the open link (the link has
+// closed it): the label, the buttons and a running read learn of it at once.
+bool KalvorIIControl::checkConnection()
+{
+    if (m_connected && !link->isOpen()) {
+        m_connected = false;
+        m_openFailure = FT_OK;
+        m_deviceCount = link->deviceCount();
+        m_read.linkLost();
+        updateConnectionLabel();
+        updateButtons();
+    }
+    return m_connected;
+}
+
+void KalvorIIControl::updateConnectionLabel()
+{
+    // The label keeps the form of the program's first version, in English.
+    ui.FTDI_connection_LB->setText(
+        QString::number(m_deviceCount) + QLatin1String(" Kalvor 2 found and ")
+        + QLatin1String(m_connected ? "1" : "0") + QLatin1String(" connected"));
+    QString reason;
+    if (!m_connected && m_deviceCount > 0 && m_openFailure != FT_OK) {
+        if (m_openFailure == FT_PERMISSION_DENIED)
+            reason = tr("Keine Berechtigung: zur Gruppe „dialout“ hinzufügen und neu anmelden");
+        else if (m_openFailure == FT_DEVICE_BUSY)
+            reason = tr("Ein anderes Programm benutzt den Wandler");
+        else
+            reason = tr("Der Wandler lässt sich nicht öffnen");
+    }
+    ui.ConnectionReason_lb->setText(reason);
+    ui.ConnectionReason_lb->setVisible(!reason.isEmpty());
+    // With a reason below it, the label moves to the cell's upper half.
+    ui.FTDI_connection_LB->setAlignment(Qt::AlignHCenter
+                                        | (reason.isEmpty() ? Qt::AlignVCenter : Qt::AlignTop));
+    ui.FTDI_connection_LB->setMargin(reason.isEmpty() ? 0 : 4);
+}
+
 bool KalvorIIControl::deviceCommandsAllowed() const
 {
     return link->isOpen() && !m_read.running() && !m_commandRunning;
@@ -178,9 +268,16 @@ bool KalvorIIControl::deviceCommandsAllowed() const
 void KalvorIIControl::updateButtons()
 {
     const bool device = deviceCommandsAllowed();
+    QString why;
+    if (!link->isOpen())
+        why = tr("Kein Kalvor 2 verbunden");
+    else if (m_read.running())
+        why = tr("Während der Speicher gelesen wird, nicht möglich");
     for (QPushButton *button :
-         {ui.ReadConfig_PB, ui.WriteConfig_PB, ui.ReadSpeicher_PB, ui.ClearSpeicher_PB})
+         {ui.ReadConfig_PB, ui.WriteConfig_PB, ui.ReadSpeicher_PB, ui.ClearSpeicher_PB}) {
         button->setEnabled(device);
+        button->setToolTip(why);
+    }
     ui.ExportMesswerte_PB->setEnabled(!m_read.running());
 }
 
@@ -215,7 +312,8 @@ void KalvorIIControl::wakeDevice()
     if (!link->isOpen())
         return;
     link->sendText(QLatin1String(Commands::wake));
-    pause(50, 50);
+    if (link->isOpen())
+        pause(50, 50);
 }
 
 void KalvorIIControl::updateUhr()
@@ -238,6 +336,7 @@ void KalvorIIControl::clockTick()
         receiveAccumulator, [this](QString &accumulator) { return parseReport(accumulator); },
         [this] { return m_parser.recordWaiting(); }, drainLimit);
 
+    checkConnection();
     if (!m_read.running())
         return;
     const bool ended = m_read.endsNow(Clock::steadyMs(), int(m_rows.size()), [this] {
@@ -256,8 +355,10 @@ void KalvorIIControl::receiveSerialData()
 void KalvorIIControl::receiveOnce()
 {
     const int n = qMin(link->bytesAvailable(), receiveChunk);
-    if (n <= 0)
+    if (n <= 0) {
+        checkConnection();
         return;
+    }
     QByteArray buffer(n, '\0');
     buffer.truncate(link->takeBytes(buffer.data(), n));
     const QString text = receivedText(buffer);
@@ -332,6 +433,9 @@ void KalvorIIControl::WriteConfigFromKalvorII()
         if (i == commands.size() - 1)
             qt_message_output(QtDebugMsg, QMessageLogContext(), quotedForDebug(command.text));
         link->sendText(command.text);
+        // No button says it wrote what never reached the device.
+        if (!checkConnection())
+            return;
         if (command.pauseEventsMs > 0 || command.pauseSleepMs > 0)
             pause(command.pauseEventsMs, command.pauseSleepMs);
     }
@@ -355,6 +459,7 @@ void KalvorIIControl::ReadSpeicherFromKalvorII()
         wakeDevice();
         clearMeasurements();
         link->sendText(QLatin1String(Commands::readMemory));
+        checkConnection();
     }
     // The quiet time before "no answer" counts from the command.
     m_read.start(Clock::steadyMs());
@@ -380,6 +485,7 @@ void KalvorIIControl::ClearSpeicherFromKalvorII()
         ui.Speicherbelegung_PB->setValue(0);
         m_read.memoryCleared();
     }
+    checkConnection();
 }
 
 void KalvorIIControl::ExportMesswerte()
@@ -409,6 +515,7 @@ void KalvorIIControl::ReadKVIIconfiguration()
     const CommandSequence sequence(this);
     wakeDevice();
     link->sendText(QLatin1String(Commands::readConfiguration));
+    checkConnection();
 }
 
 void KalvorIIControl::SetDefault()

@@ -39,6 +39,10 @@ public:
     // clock tick. Tools and tests that keep time themselves call these.
     void receiveOnce();
     void clockTick();
+    // One look at the FTDI list, as the look timer makes it once a second:
+    // the count for the connection label, and while no converter is open,
+    // one that appeared is opened and its configuration read.
+    void lookForConverter();
 
     // The parser's one call on the receive accumulator; false when nothing
     // changed.
@@ -61,6 +65,7 @@ public:
     float sleevePositionRaw = 0.0f;
     QTimer *clockTimer = nullptr;
     QTimer *receiveTimer = nullptr;
+    QTimer *lookTimer = nullptr;
     Ui::KalvorIIControl ui;
 
 private slots:
@@ -77,6 +82,9 @@ private slots:
 private:
     class CommandSequence;
 
+    bool openConverter();
+    bool checkConnection();
+    void updateConnectionLabel();
     void primeColumnWidths();
     void clearMeasurements();
     void appendToLog(const QString &text);
@@ -93,6 +101,11 @@ private:
     // A slot that writes to the device runs, its wake step and pauses
     // included: no other command may start inside its pauses.
     bool m_commandRunning = false;
+    // The connection as the window shows it: the count at the last look at
+    // the FTDI list, whether one is open, and why none could be opened.
+    int m_deviceCount = 0;
+    bool m_connected = false;
+    FT_STATUS m_openFailure = FT_OK;
     int m_logLineLength = 0; // characters behind the hidden log's last line break
     bool m_statusWarning = false;
 };

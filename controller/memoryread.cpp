@@ -11,6 +11,7 @@ void MemoryRead::start(qint64 nowMs)
     m_arrived = 0;
     m_rows = 0;
     m_exported = false;
+    m_linkLost = false;
     m_lastRecordMs = nowMs;
     m_carry.clear();
 }
@@ -39,18 +40,20 @@ void MemoryRead::entryCountArrived(int count)
         m_expected = count;
 }
 
-void MemoryRead::linkLost(int rows)
+void MemoryRead::linkLost()
 {
-    if (!running())
-        return;
-    m_rows = rows;
-    m_outcome = Outcome::Incomplete;
+    if (running())
+        m_linkLost = true;
 }
 
 void MemoryRead::finish(int rows)
 {
     m_rows = rows;
-    if (m_expected < 0 && rows > 0)
+    if (m_expected >= 0 && rows >= m_expected)
+        m_outcome = Outcome::Complete;
+    else if (m_linkLost)
+        m_outcome = Outcome::Incomplete;
+    else if (m_expected < 0 && rows > 0)
         m_outcome = Outcome::Complete; // nothing says more were due
     else if (m_expected < 0)
         m_outcome = m_arrived > 0 ? Outcome::Incomplete : Outcome::NoAnswer;

@@ -41,14 +41,16 @@ public:
         if (m_outcome != Outcome::Running)
             return false;
         if ((m_expected >= 0 && rows >= m_expected)
-            || (nowMs - m_lastRecordMs >= (m_arrived > 0 ? quietMs : startQuietMs)
+            || ((m_linkLost || nowMs - m_lastRecordMs >= (m_arrived > 0 ? quietMs : startQuietMs))
                 && nothingWaiting())) {
             finish(rows);
             return true;
         }
         return false;
     }
-    void linkLost(int rows);
+    // The converter went away: nothing more can come, so the read ends as
+    // soon as what arrived is worked off.
+    void linkLost();
 
     // The device's memory was cleared: it now holds nothing.
     void memoryCleared();
@@ -70,6 +72,7 @@ private:
     int m_arrived = 0;
     int m_rows = 0;
     bool m_exported = false;
+    bool m_linkLost = false;
     qint64 m_lastRecordMs = 0;
     QString m_carry; // the end of the last text, where a label may have been cut
 };

@@ -37,6 +37,7 @@ ReceiveDifferential::ReceiveDifferential(KalvorIIControl *shared, FakeDriver *sh
     // The fuzzer decides when polls, receive runs and ticks happen.
     m_controller->clockTimer->stop();
     m_controller->receiveTimer->stop();
+    m_controller->lookTimer->stop();
     m_fake->openStatus = FT_OK;
     if (!m_controller->link->isOpen()
         && m_controller->link->openDevice(QStringLiteral("USB Serial Converter")))

@@ -17,8 +17,8 @@ FTDI_Control::FTDI_Control(std::unique_ptr<FtdiDriver> driverToUse)
     , driver(std::move(driverToUse))
 {
     pollTimer = new QTimer;
+    pollTimer->setInterval(fastPollMs);
     connect(pollTimer, SIGNAL(timeout()), this, SLOT(receiveUSBdata()));
-    pollTimer->start(1);
 }
 
 FTDI_Control::~FTDI_Control()
@@ -35,22 +35,48 @@ int FTDI_Control::deviceCount()
     return int(count);
 }
 
-bool FTDI_Control::openDevice(const QString &description)
+bool FTDI_Control::openDevice(const QString &description, int index)
 {
-    // The first converter in the driver's list is opened, whatever the
-    // description says: the device's converter carries no usable name.
+    // The converter is chosen by its place in the driver's list, whatever
+    // the description says: the device's converter carries no usable name.
     Q_UNUSED(description);
     if (deviceOpen || !driver)
         return true;
-    ftStatus = driver->open(0, &ftHandle);
+    ftStatus = driver->open(index, &ftHandle);
     if (ftStatus != FT_OK)
         return true;
     deviceOpen = true;
     driver->setBaudRate(ftHandle, 115200);
     driver->setDataCharacteristics(ftHandle, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE);
     quint32 written = 0;
-    driver->write(ftHandle, openingText, sizeof openingText, &written);
+    const FT_STATUS status = driver->write(ftHandle, openingText, sizeof openingText, &written);
+    if (status != FT_OK) {
+        failed(status);
+        return true;
+    }
+    active();
+    pollTimer->start();
     return false;
+}
+
+// Bytes went in or out: poll fast for a while, the answer may be coming.
+void FTDI_Control::active()
+{
+    sinceActivity.start();
+    if (pollTimer->interval() != fastPollMs)
+        pollTimer->setInterval(fastPollMs);
+}
+
+// The converter failed under the open link: close its handle whatever the
+// driver says about it (a vanished device cannot close cleanly), so that the
+// link is closed and can open it again.
+void FTDI_Control::failed(FT_STATUS status)
+{
+    driver->close(ftHandle);
+    ftStatus = status;
+    ftHandle = nullptr;
+    deviceOpen = false;
+    pollTimer->stop();
 }
 
 bool FTDI_Control::isOpen() const
@@ -71,16 +97,29 @@ void FTDI_Control::poll()
     quint32 txQueued = 0;
     quint32 eventStatus = 0;
     // A failed status call leaves the queue count undefined: never use it as a
-    // read length.
-    if (driver->getStatus(ftHandle, &rxQueued, &txQueued, &eventStatus) != FT_OK || rxQueued == 0)
+    // read length. It means the converter is gone.
+    if (const FT_STATUS status = driver->getStatus(ftHandle, &rxQueued, &txQueued, &eventStatus);
+        status != FT_OK) {
+        failed(status);
         return;
+    }
+    if (rxQueued == 0) {
+        if (pollTimer->interval() == fastPollMs && sinceActivity.elapsed() >= fastWindowMs)
+            pollTimer->setInterval(slowPollMs);
+        return;
+    }
     // More than the buffer holds stays queued for the next poll: nothing is
     // read beyond the buffer and nothing is lost.
     char buffer[pollBufferSize + 1];
     quint32 got = 0;
     ftStatus = driver->read(ftHandle, buffer, qMin(rxQueued, pollBufferSize), &got);
-    if (ftStatus != FT_OK || got == 0)
+    if (ftStatus != FT_OK) {
+        failed(ftStatus);
         return;
+    }
+    if (got == 0)
+        return;
+    active();
     got = qMin(got, pollBufferSize);
     // A zero byte carries nothing (the device never sends one in a report,
     // a line disturbance may): it is dropped alone, and what stands around
@@ -116,7 +155,13 @@ int FTDI_Control::sendText(const QString &text)
     quint32 written = 0;
     if (deviceOpen) {
         const QByteArray bytes = text.toLatin1();
-        driver->write(ftHandle, bytes.constData(), quint32(bytes.size()), &written);
+        const FT_STATUS status
+            = driver->write(ftHandle, bytes.constData(), quint32(bytes.size()), &written);
+        if (status != FT_OK) {
+            failed(status);
+            return 0;
+        }
+        active();
     }
     return int(written);
 }
@@ -129,5 +174,6 @@ bool FTDI_Control::closeDevice()
     if (ftStatus != FT_OK)
         return true;
     deviceOpen = false;
+    pollTimer->stop();
     return false;
 }

@@ -2,6 +2,7 @@
 
 #include "ftdidriver.h"
 
+#include <QElapsedTimer>
 #include <QMutex>
 #include <QObject>
 #include <QString>
@@ -11,8 +12,15 @@
 class QTimer;
 
 // The program's only path to the measuring device: one USB-to-serial
-// converter, opened once with fixed serial settings and polled every
-// millisecond into a text buffer (one character per received byte, Latin-1).
+// converter, opened with fixed serial settings and polled into a text buffer
+// (one character per received byte, Latin-1).
+//
+// The poll runs only while a converter is open: every millisecond while
+// bytes flow or a command was just sent, every 20 ms once the line has been
+// quiet for a second (the first byte of an answer still waits at most one
+// slow period). A converter that fails under the open link (unplugged, an
+// I/O error at the poll or at a write) is closed at once, so that isOpen()
+// tells the truth and the link can open it again.
 //
 // openDevice() and closeDevice() return true for failure and false for
 // success; the controller relies on that sense.
@@ -28,28 +36,41 @@ public:
     ~FTDI_Control() override;
 
     int deviceCount();
-    bool openDevice(const QString &description);
+    // Opens the converter at `index` of the driver's list (the first unless
+    // told otherwise).
+    bool openDevice(const QString &description, int index = 0);
     bool isOpen() const;
     int bytesAvailable();
     int takeBytes(char *buffer, int count);
     int sendText(const QString &text);
     bool closeDevice();
+    // The status of the last open, close, read or failed call: why a
+    // converter could not be opened, or why the link closed itself.
+    FT_STATUS status() const { return ftStatus; }
 
     // One poll: moves what the converter has received into the buffer. The
     // poll timer runs it; tools and tests that keep time themselves call it.
     void poll();
-    // The millisecond poll, for tools that pause the program's timers.
+    // The poll timer, for tools and tests that watch or pause it.
     QTimer *pollingTimer() const { return pollTimer; }
+
+    static constexpr int fastPollMs = 1;
+    static constexpr int slowPollMs = 20;
+    static constexpr int fastWindowMs = 1000;
 
 private slots:
     void receiveUSBdata();
 
 private:
+    void active();
+    void failed(FT_STATUS status);
+
     bool deviceOpen = false;
     QMutex rxMutex;
     QString rxBuffer;
     FT_STATUS ftStatus = FT_OK;
     FT_HANDLE ftHandle = nullptr;
     QTimer *pollTimer = nullptr;
+    QElapsedTimer sinceActivity; // since the last byte in or out
     std::unique_ptr<FtdiDriver> driver;
 };

@@ -16,6 +16,10 @@ enum : FT_STATUS {
     FT_INSUFFICIENT_RESOURCES = 5,
     FT_INVALID_PARAMETER = 6,
     FT_OTHER_ERROR = 18,
+    // Our serial-port backend tells apart why a converter it found cannot be
+    // opened; the vendor's library knows no such difference.
+    FT_PERMISSION_DENIED = 0x100, // the user may not open the device node
+    FT_DEVICE_BUSY = 0x101,       // another program holds the converter
 };
 
 enum : quint8 {

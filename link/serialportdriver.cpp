@@ -1,20 +1,80 @@
 #include "serialportdriver.h"
 
+#include <QDir>
 #include <QSerialPort>
 #include <QSerialPortInfo>
 
 #include <algorithm>
 
+#include <unistd.h>
+
 namespace {
 constexpr quint16 ftdiVendorId = 0x0403;
 }
 
-SerialPortDriver::SerialPortDriver() = default;
+SerialPortDriver::SerialPortDriver()
+{
+    // The program looks at the list once a second. Asking the system for
+    // every serial port's vendor costs some 15 ms; the names of the USB
+    // serial device nodes cost a fraction of a millisecond, and the FTDI
+    // ports can only change when they do.
+    auto lastNodes = std::make_shared<QStringList>();
+    auto lastFtdi = std::make_shared<QStringList>();
+    m_lister = [lastNodes, lastFtdi] {
+        QStringList nodes = QDir(QStringLiteral("/dev"))
+                                .entryList({QStringLiteral("ttyUSB*")}, QDir::System, QDir::Name);
+        if (nodes.isEmpty() || nodes != *lastNodes) {
+            *lastNodes = std::move(nodes);
+            *lastFtdi = lastNodes->isEmpty() ? QStringList() : ftdiPortNames();
+        }
+        return *lastFtdi;
+    };
+}
+
+SerialPortDriver::SerialPortDriver(PortLister lister)
+    : m_lister(std::move(lister))
+{
+}
 
 SerialPortDriver::SerialPortDriver(const QStringList &portNames)
-    : m_fixedList(true)
-    , m_portNames(portNames)
+    : m_portNames(portNames)
 {
+}
+
+bool SerialPortDriver::naturalLess(const QString &a, const QString &b)
+{
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a.at(i).isDigit() && b.at(j).isDigit()) {
+            qsizetype endA = i;
+            while (endA < a.size() && a.at(endA).isDigit())
+                ++endA;
+            qsizetype endB = j;
+            while (endB < b.size() && b.at(endB).isDigit())
+                ++endB;
+            // Compare the numbers by value: shorter (without leading zeros)
+            // is smaller, equal length compares digit by digit.
+            QStringView numberA = QStringView(a).mid(i, endA - i);
+            QStringView numberB = QStringView(b).mid(j, endB - j);
+            while (numberA.size() > 1 && numberA.front() == u'0')
+                numberA = numberA.mid(1);
+            while (numberB.size() > 1 && numberB.front() == u'0')
+                numberB = numberB.mid(1);
+            if (numberA.size() != numberB.size())
+                return numberA.size() < numberB.size();
+            if (const int order = numberA.compare(numberB); order != 0)
+                return order < 0;
+            i = endA;
+            j = endB;
+            continue;
+        }
+        if (a.at(i) != b.at(j))
+            return a.at(i) < b.at(j);
+        ++i;
+        ++j;
+    }
+    return a.size() - i < b.size() - j;
 }
 
 SerialPortDriver::~SerialPortDriver() = default;
@@ -27,14 +87,15 @@ QStringList SerialPortDriver::ftdiPortNames()
         if (info.hasVendorIdentifier() && info.vendorIdentifier() == ftdiVendorId)
             names << info.portName();
     }
-    std::sort(names.begin(), names.end());
     return names;
 }
 
 FT_STATUS SerialPortDriver::createDeviceInfoList(quint32 *count)
 {
-    if (!m_fixedList)
-        m_portNames = ftdiPortNames();
+    if (m_lister) {
+        m_portNames = m_lister();
+        std::sort(m_portNames.begin(), m_portNames.end(), naturalLess);
+    }
     *count = quint32(m_portNames.size());
     return FT_OK;
 }
@@ -43,15 +104,24 @@ FT_STATUS SerialPortDriver::open(int index, FT_HANDLE *handle)
 {
     if (m_port)
         return FT_DEVICE_NOT_OPENED;
-    if (!m_fixedList && m_portNames.isEmpty())
-        m_portNames = ftdiPortNames();
+    if (m_lister && m_portNames.isEmpty()) {
+        quint32 count = 0;
+        createDeviceInfoList(&count);
+    }
     if (index < 0 || index >= m_portNames.size())
         return FT_DEVICE_NOT_FOUND;
 
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(m_portNames.at(index));
-    if (!port->open(QIODevice::ReadWrite))
-        return FT_DEVICE_NOT_OPENED;
+    if (!port->open(QIODevice::ReadWrite)) {
+        if (port->error() != QSerialPort::PermissionError)
+            return FT_DEVICE_NOT_OPENED;
+        // Qt reports a port that another program holds (its lock, or an
+        // exclusive open) as a permission error too. Whether this user may
+        // open the device node at all tells the two apart.
+        const QByteArray node = QSerialPortInfo(*port).systemLocation().toLocal8Bit();
+        return ::access(node.constData(), R_OK | W_OK) == 0 ? FT_DEVICE_BUSY : FT_PERMISSION_DENIED;
+    }
     port->setBaudRate(115200);
     port->setDataBits(QSerialPort::Data8);
     port->setParity(QSerialPort::NoParity);
@@ -149,8 +219,10 @@ FT_STATUS SerialPortDriver::write(FT_HANDLE handle, const void *buffer, quint32 
     if (!usable(handle))
         return FT_IO_ERROR;
     const qint64 n = m_port->write(static_cast<const char *>(buffer), qint64(toWrite));
-    if (n < 0)
+    if (n < 0) {
+        fail();
         return FT_IO_ERROR;
+    }
     // Commands are short and paced by the caller; hand them to the kernel now.
     m_port->flush();
     *written = quint32(n);

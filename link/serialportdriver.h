@@ -4,19 +4,27 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class QSerialPort;
 
 // The converter through the kernel's own FTDI driver (ftdi_sio, /dev/ttyUSB*)
 // and Qt SerialPort. The device list is the serial ports whose USB vendor is
-// FTDI (0x0403), ordered by port name so that "the first device" is stable.
+// FTDI (0x0403), ordered by port name as a person would (ttyUSB2 before
+// ttyUSB10) so that "the first device" is stable. It is taken anew at every
+// look, so that a converter plugged in later is found.
 class SerialPortDriver : public FtdiDriver
 {
 public:
+    using PortLister = std::function<QStringList()>;
+
     SerialPortDriver();
-    // A fixed list of port names instead of the FTDI ports (for tests on a
-    // pseudo-terminal, and for converters that report no vendor).
+    // The ports `lister` names instead of the FTDI ports (tests on
+    // pseudo-terminals that come and go).
+    explicit SerialPortDriver(PortLister lister);
+    // A fixed list of port names, in the order given (tests, and converters
+    // that report no vendor).
     explicit SerialPortDriver(const QStringList &portNames);
     ~SerialPortDriver() override;
 
@@ -33,12 +41,16 @@ public:
     FT_STATUS close(FT_HANDLE handle) override;
 
     static QStringList ftdiPortNames();
+    // The port names in the order of the device list.
+    QStringList portNames() const { return m_portNames; }
+    // a < b as a person orders port names: the numbers in them by value.
+    static bool naturalLess(const QString &a, const QString &b);
 
 private:
     bool usable(FT_HANDLE handle) const;
     void fail();
 
-    bool m_fixedList = false;
+    PortLister m_lister;
     QStringList m_portNames;
     std::unique_ptr<QSerialPort> m_port;
     bool m_failed = false;

@@ -47,6 +47,9 @@ public:
     // completes a pending command without a line end.
     void advanceTo(qint64 nowMs);
 
+    // The device sends text of its own accord (a status line), now.
+    void say(const QByteArray &text, qint64 nowMs) { send(text, nowMs); }
+
     // Device to host: everything sent since the last call, oldest first.
     QList<Output> takeOutput();
     bool hasOutput() const { return !m_output.isEmpty(); }

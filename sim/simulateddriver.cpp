@@ -136,11 +136,13 @@ FT_STATUS SimulatedDriver::write(FT_HANDLE handle, const void *buffer, quint32 t
 
 FT_STATUS SimulatedDriver::close(FT_HANDLE handle)
 {
-    if (const FT_STATUS status = checkHandle(handle); status != FT_OK)
-        return status;
+    // An unplugged converter's handle can still be closed: the host lets go
+    // of it, so that the converter can be opened again when it comes back.
+    if (!m_open || handle != this)
+        return FT_INVALID_HANDLE;
     m_open = false;
     dropOutput();
-    return FT_OK;
+    return m_unplugged ? FT_IO_ERROR : FT_OK;
 }
 
 FT_STATUS SimulatedDriver::checkHandle(FT_HANDLE handle) const

@@ -42,6 +42,10 @@ public:
     // Pulls the converter out: the list is empty and every call on the open
     // handle fails with an I/O error from now on, as after a real unplug.
     void unplug() { m_unplugged = true; }
+    // Plugs it back in: listed again, and it opens again once the old handle
+    // is closed. The device behind it keeps its settings and memory.
+    void replug() { m_unplugged = false; }
+    bool isPlugged() const { return !m_unplugged; }
     quint32 baudRate() const { return m_baudRate; }
     // Bytes the device has sent that have not yet reached the receive queue.
     qint64 bytesOnTheLine() const { return m_output.size() - m_arrived; }

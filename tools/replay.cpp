@@ -111,6 +111,7 @@ int main(int argc, char *argv[])
     // timers would fire, without waiting.
     controller.clockTimer->stop();
     controller.receiveTimer->stop();
+    controller.lookTimer->stop();
 
     // Every byte reaches the link's buffer before the first receive run, in
     // polls of at most 4096 bytes.

@@ -41,6 +41,7 @@ struct ControllerFixture
         if (!keepTimers) {
             controller->clockTimer->stop();
             controller->receiveTimer->stop();
+            controller->lookTimer->stop();
         }
     }
 

@@ -28,6 +28,7 @@ class TestController : public QObject
 private slots:
     void connectionLabel_data();
     void connectionLabel();
+    void nextConverterIsTried();
     void placeholdersOnlyWithoutDevice();
     void windowAndHiddenWidgets();
     void configurationRequestFollowsOpeningText();
@@ -48,21 +49,35 @@ private slots:
     void slotTableOrder();
 };
 
+// The label counts and says what is connected; below it, why a converter
+// that is there could not be opened.
 void TestController::connectionLabel_data()
 {
     QTest::addColumn<quint32>("listed");
     QTest::addColumn<int>("listStatus");
     QTest::addColumn<int>("openStatus");
     QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("reason");
     QTest::newRow("one, opened") << 1u << int(FT_OK) << int(FT_OK)
-                                 << "1 Kalvor 2 found and 1 connected";
-    QTest::newRow("none") << 0u << int(FT_OK) << int(FT_OK) << "0 Kalvor 2 found and 0 connected";
+                                 << "1 Kalvor 2 found and 1 connected"
+                                 << "";
+    QTest::newRow("none") << 0u << int(FT_OK) << int(FT_OK) << "0 Kalvor 2 found and 0 connected"
+                          << "";
     QTest::newRow("two, first opened")
-        << 2u << int(FT_OK) << int(FT_OK) << "2 Kalvor 2 found and 1 connected";
-    QTest::newRow("busy") << 1u << int(FT_OK) << int(FT_DEVICE_NOT_OPENED)
-                          << "1 Kalvor 2 found and 0 connected";
+        << 2u << int(FT_OK) << int(FT_OK) << "2 Kalvor 2 found and 1 connected"
+        << "";
+    QTest::newRow("cannot be opened")
+        << 1u << int(FT_OK) << int(FT_DEVICE_NOT_OPENED) << "1 Kalvor 2 found and 0 connected"
+        << "Der Wandler lässt sich nicht öffnen";
+    QTest::newRow("no permission")
+        << 1u << int(FT_OK) << int(FT_PERMISSION_DENIED) << "1 Kalvor 2 found and 0 connected"
+        << "Keine Berechtigung: zur Gruppe „dialout“ hinzufügen und neu anmelden";
+    QTest::newRow("held by another program")
+        << 1u << int(FT_OK) << int(FT_DEVICE_BUSY) << "1 Kalvor 2 found and 0 connected"
+        << "Ein anderes Programm benutzt den Wandler";
     QTest::newRow("list fails") << 0u << int(FT_OTHER_ERROR) << int(FT_DEVICE_NOT_FOUND)
-                                << "-1 Kalvor 2 found and 0 connected";
+                                << "-1 Kalvor 2 found and 0 connected"
+                                << "";
 }
 
 void TestController::connectionLabel()
@@ -71,12 +86,40 @@ void TestController::connectionLabel()
     QFETCH(int, listStatus);
     QFETCH(int, openStatus);
     QFETCH(QString, label);
+    QFETCH(QString, reason);
     ControllerFixture f([&](FakeDriver &d) {
         d.deviceCountResult = listed;
         d.listStatus = FT_STATUS(listStatus);
         d.openStatus = FT_STATUS(openStatus);
     });
     QCOMPARE(f.ui().FTDI_connection_LB->text(), label);
+    QCOMPARE(f.ui().ConnectionReason_lb->text(), reason);
+    QCOMPARE(f.ui().ConnectionReason_lb->isVisibleTo(f.controller->mainWidget), !reason.isEmpty());
+}
+
+// When the first converter cannot be opened, the next one is tried; one that
+// could not be opened is tried again at each look.
+void TestController::nextConverterIsTried()
+{
+    ControllerFixture f([](FakeDriver &d) {
+        d.deviceCountResult = 2;
+        d.openStatusAt.insert(0, FT_DEVICE_BUSY);
+    });
+    QCOMPARE(f.ui().FTDI_connection_LB->text(), QStringLiteral("2 Kalvor 2 found and 1 connected"));
+    QCOMPARE(f.fake->callsOf(QStringLiteral("open")).size(), 2);
+    QCOMPARE(f.fake->callsOf(QStringLiteral("open")).at(1).arg1, 1u);
+
+    ControllerFixture busy([](FakeDriver &d) { d.openStatus = FT_DEVICE_BUSY; });
+    QVERIFY(!busy.controller->link->isOpen());
+    busy.fake->openStatus = FT_OK;
+    busy.fake->clearLog();
+    busy.controller->lookForConverter();
+    QCOMPARE(busy.ui().FTDI_connection_LB->text(),
+             QStringLiteral("1 Kalvor 2 found and 1 connected"));
+    QVERIFY(!busy.ui().ConnectionReason_lb->isVisibleTo(busy.controller->mainWidget));
+    // Opened as at start: the opening text, then the configuration request.
+    QCOMPARE(busy.fake->writes(),
+             QList<QByteArray>({QByteArray("\nUP\n\n\r"), QByteArray("\n"), QByteArray("71\n")}));
 }
 
 void TestController::placeholdersOnlyWithoutDevice()

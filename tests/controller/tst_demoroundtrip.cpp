@@ -4,6 +4,7 @@
 #include "controller/clock.h"
 #include "controller/kalvoriicontrol.h"
 #include "controller/readstatus.h"
+#include "protocol/devicesettings.h"
 #include "sim/devicereports.h"
 #include "sim/simulateddevice.h"
 #include "sim/simulateddriver.h"
@@ -63,6 +64,7 @@ private slots:
     void streamCutShort_data();
     void streamCutShort();
     void settingsWrittenComeBack();
+    void converterPluggedInAfterStart();
 };
 
 void TestDemoRoundTrip::configurationShowsEveryField()
@@ -249,6 +251,31 @@ void TestDemoRoundTrip::settingsWrittenComeBack()
     QCOMPARE(ui.Funkkanal_SB->value(), 200);
     QCOMPARE(ui.DauerTime_SB->value(), 2048);
     QCOMPARE(ui.Duration_SB->value(), 255);
+}
+
+// Started without its converter, the window finds it once it is plugged in,
+// without a click: label, configuration, and numbers instead of "?".
+void TestDemoRoundTrip::converterPluggedInAfterStart()
+{
+    auto device = SimulatedDevice::createDemo();
+    DeviceSettings settings = device->settings();
+    settings.deviceId = 0; // the field's minimum, which showed "?"
+    device->setSettings(settings);
+    auto made = std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::Instant, device);
+    SimulatedDriver *driver = made.get();
+    driver->unplug();
+    KalvorIIControl controller(std::move(made));
+    Ui::KalvorIIControl &ui = controller.ui;
+    QCOMPARE(ui.FTDI_connection_LB->text(), QStringLiteral("0 Kalvor 2 found and 0 connected"));
+    QCOMPARE(ui.geraeteID_SB->text(), QStringLiteral("?"));
+    QVERIFY(!ui.ReadConfig_PB->isEnabled());
+
+    driver->replug();
+    QTRY_COMPARE(ui.FTDI_connection_LB->text(), QStringLiteral("1 Kalvor 2 found and 1 connected"));
+    QTRY_COMPARE(ui.SerialNumber_lb->text(), device->identity().serialNumber);
+    QCOMPARE(ui.geraeteID_SB->text(), QStringLiteral("0"));
+    QCOMPARE(ui.interruptValue_SB->value(), settings.wakeThreshold);
+    QTRY_VERIFY(ui.ReadConfig_PB->isEnabled());
 }
 
 QTEST_MAIN(TestDemoRoundTrip)

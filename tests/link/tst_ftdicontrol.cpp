@@ -4,7 +4,9 @@
 #include "fakedriver.h"
 #include "link/ftdi_control.h"
 
+#include <QEventLoop>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -29,6 +31,15 @@ struct Link
     }
 };
 
+// The event loop as the program runs it (QTest::qWait sleeps 10 ms between
+// its rounds, which no millisecond timer could keep up with).
+void runEventLoop(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 } // namespace
 
 class TestFtdiControl : public QObject
@@ -46,8 +57,8 @@ private slots:
     void highBytesRoundTrip();
     void largeQueueIsReadInBoundedPollsWithoutLoss();
     void takeBytesPartialZeroAndTooMany();
-    void unpluggedDriverFailsQuietly();
-    void pollTimerRunsFromConstruction();
+    void unpluggedDriverClosesTheLink();
+    void pollBacksOffWhenIdle();
 };
 
 void TestFtdiControl::openWritesOpeningTextAfterSerialSettings()
@@ -211,7 +222,10 @@ void TestFtdiControl::takeBytesPartialZeroAndTooMany()
     QCOMPARE(l.link->bytesAvailable(), 0);
 }
 
-void TestFtdiControl::unpluggedDriverFailsQuietly()
+// A converter that fails under the open link: no read with a garbage count,
+// the link closes its handle and says it is closed, what arrived before
+// stays, and the converter can be opened again.
+void TestFtdiControl::unpluggedDriverClosesTheLink()
 {
     Link l;
     l.link->openDevice(QString());
@@ -221,17 +235,56 @@ void TestFtdiControl::unpluggedDriverFailsQuietly()
     l.fake->clearLog();
     l.poll(); // the failed status call leaves a garbage count: no read follows
     QVERIFY(l.fake->callsOf(QStringLiteral("read")).isEmpty());
+    QCOMPARE(l.fake->callsOf(QStringLiteral("close")).size(), 1);
+    QVERIFY(!l.link->isOpen());
+    QCOMPARE(l.link->status(), FT_STATUS(FT_IO_ERROR));
     QCOMPARE(l.link->sendText(QStringLiteral("71\n")), 0);
-    QVERIFY(l.link->isOpen()); // nothing reopens or forgets the device
+    QVERIFY(l.fake->writes().isEmpty());
     QCOMPARE(l.take(6), QByteArray("before"));
+
+    l.fake->unplugged = false;
+    QCOMPARE(l.link->openDevice(QString()), false);
+    QCOMPARE(l.fake->writes(), QList<QByteArray>{QByteArray("\nUP\n\n\r")});
+
+    // A refused write closes it the same way.
+    l.fake->writeStatus = FT_IO_ERROR;
+    QCOMPARE(l.link->sendText(QStringLiteral("2324")), 0);
+    QVERIFY(!l.link->isOpen());
 }
 
-void TestFtdiControl::pollTimerRunsFromConstruction()
+// The poll runs only while a converter is open; every millisecond while
+// bytes flow, slowly (every 20 ms) once the line has been quiet for a second.
+void TestFtdiControl::pollBacksOffWhenIdle()
 {
     Link l;
+    QTest::qWait(300);
+    QCOMPARE(l.fake->getStatusCount, 0); // nothing open, nothing polled
     l.link->openDevice(QString());
     l.fake->deliver("tick");
     QTRY_COMPARE(l.link->bytesAvailable(), 4);
+
+    runEventLoop(FTDI_Control::fastWindowMs + 100);
+    l.fake->getStatusCount = 0;
+    runEventLoop(2000);
+    const int silent = l.fake->getStatusCount;
+
+    QTimer device; // a device that sends a byte every 10 ms
+    QObject::connect(&device, &QTimer::timeout, [&l] { l.fake->deliver("x"); });
+    device.start(10);
+    runEventLoop(100);
+    l.fake->getStatusCount = 0;
+    runEventLoop(2000);
+    const int streaming = l.fake->getStatusCount;
+    QVERIFY2(silent <= 2000 / FTDI_Control::slowPollMs + 20, qPrintable(QString::number(silent)));
+    QVERIFY2(silent > 0, "a quiet open link must still be polled");
+    QVERIFY2(
+        streaming > 4 * silent,
+        qPrintable(QStringLiteral("%1 polls streaming, %2 silent").arg(streaming).arg(silent)));
+
+    l.link->closeDevice();
+    l.fake->getStatusCount = 0;
+    QTest::qWait(200);
+    QCOMPARE(l.fake->getStatusCount, 0);
 }
 
 QTEST_GUILESS_MAIN(TestFtdiControl)

@@ -2,6 +2,7 @@
 // other end, the other end's bytes arrive in the link, and closing the other
 // end (as an unplug does) makes later calls fail without a crash or a hang.
 
+#include "controller/kalvoriicontrol.h"
 #include "link/ftdi_control.h"
 #include "link/serialportdriver.h"
 
@@ -42,6 +43,8 @@ private slots:
     void bytesFlowBothWays();
     void unplugMakesLaterCallsFail();
     void noPortsMeansNoDevice();
+    void portsInNaturalOrder();
+    void converterPluggedInLaterIsFound();
 
 private:
     int m_master = -1;
@@ -98,14 +101,45 @@ void TestSerialPortDriver::unplugMakesLaterCallsFail()
     ::close(m_master);
     m_master = -1;
 
-    // The port notices on its next event round; from then on writes fail
-    // quietly instead of erroring at full CPU.
+    // The port notices on its next event round, and the link closes itself:
+    // it reports the failure instead of failing quietly for ever.
     QElapsedTimer timer;
     timer.start();
-    QTRY_COMPARE_WITH_TIMEOUT(link.sendText(QStringLiteral("71\n")), 0, 5000);
-    QTest::qWait(200); // the poll keeps running: it must neither crash nor hang
+    QTRY_VERIFY_WITH_TIMEOUT(!link.isOpen(), 5000);
+    QVERIFY(link.status() != FT_OK);
+    QCOMPARE(link.sendText(QStringLiteral("71\n")), 0);
+    QTest::qWait(200); // nothing polls a closed link: no crash, no hang
     QCOMPARE(link.bytesAvailable(), 0);
     QVERIFY(timer.elapsed() < 6000);
+}
+
+// ttyUSB2 comes before ttyUSB10: the numbers in port names by value.
+void TestSerialPortDriver::portsInNaturalOrder()
+{
+    SerialPortDriver driver([] {
+        return QStringList{"ttyUSB10", "ttyUSB2", "ttyACM0", "ttyUSB1", "ttyUSB02a", "ttyUSB2"};
+    });
+    quint32 count = 0;
+    QCOMPARE(driver.createDeviceInfoList(&count), FT_OK);
+    QCOMPARE(count, 6u);
+    QCOMPARE(driver.portNames(),
+             QStringList({"ttyACM0", "ttyUSB1", "ttyUSB2", "ttyUSB2", "ttyUSB02a", "ttyUSB10"}));
+}
+
+// kalvor2 started without a converter finds one plugged in later, opens it
+// as at start and asks for its configuration, without a click.
+void TestSerialPortDriver::converterPluggedInLaterIsFound()
+{
+    bool plugged = false;
+    const QString name = m_slaveName;
+    KalvorIIControl controller(std::make_unique<SerialPortDriver>(
+        [&plugged, name] { return plugged ? QStringList{name} : QStringList{}; }));
+    QCOMPARE(controller.ui.FTDI_connection_LB->text(),
+             QStringLiteral("0 Kalvor 2 found and 0 connected"));
+    plugged = true;
+    QTRY_COMPARE_WITH_TIMEOUT(controller.ui.FTDI_connection_LB->text(),
+                              QStringLiteral("1 Kalvor 2 found and 1 connected"), 3000);
+    QCOMPARE(readAvailable(m_master, 10), QByteArray("\nUP\n\n\r\n71\n"));
 }
 
 void TestSerialPortDriver::noPortsMeansNoDevice()
@@ -120,5 +154,5 @@ void TestSerialPortDriver::noPortsMeansNoDevice()
     QCOMPARE(missing.openDevice(QString()), true);
 }
 
-QTEST_GUILESS_MAIN(TestSerialPortDriver)
+QTEST_MAIN(TestSerialPortDriver)
 #include "tst_serialportdriver.moc"

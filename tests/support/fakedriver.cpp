@@ -51,8 +51,10 @@ FT_STATUS FakeDriver::createDeviceInfoList(quint32 *count)
 FT_STATUS FakeDriver::open(int index, FT_HANDLE *handle)
 {
     log(QStringLiteral("open"), {}, quint32(index));
-    if (unplugged || openStatus != FT_OK)
-        return unplugged ? FT_DEVICE_NOT_FOUND : openStatus;
+    if (unplugged)
+        return FT_DEVICE_NOT_FOUND;
+    if (const FT_STATUS status = openStatusAt.value(index, openStatus); status != FT_OK)
+        return status;
     if (index < 0 || quint32(index) >= deviceCountResult)
         return FT_DEVICE_NOT_FOUND;
     m_open = true;

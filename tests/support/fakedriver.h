@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
+#include <QMap>
 #include <QString>
 
 #include <functional>
@@ -31,6 +32,7 @@ public:
     quint32 deviceCountResult = 1;
     FT_STATUS listStatus = FT_OK;
     FT_STATUS openStatus = FT_OK;
+    QMap<int, FT_STATUS> openStatusAt; // overrides openStatus for one list index
     FT_STATUS closeStatus = FT_OK;
     FT_STATUS writeStatus = FT_OK;
     bool unplugged = false; // every call fails from now on, as after an unplug

@@ -130,9 +130,10 @@ void TestForm::widgets_data()
         {"label_9", "QLabel", "KalvorIIControl", {760, 190, 168, 51}},
         {"FirmwareVersionsNumber_lb", "QLabel", "KalvorIIControl", {787, 220, 101, 21}},
         {"FTDI_connection_LB", "QLabel", "KalvorIIControl", {0, 190, 411, 51}},
+        {"ConnectionReason_lb", "QLabel", "KalvorIIControl", {0, 221, 411, 20}},
         {"Corvand_Logo_LB", "QLabel", "KalvorIIControl", {0, 0, 950, 175}},
     };
-    static_assert(std::size(rows) == 52);
+    static_assert(std::size(rows) == 53);
     for (const Row &r : rows)
         QTest::newRow(r.name) << QString::fromLatin1(r.cls) << QString::fromLatin1(r.parent)
                               << r.rect;
@@ -168,8 +169,8 @@ void TestForm::noOtherNamedWidgets()
             && !qobject_cast<QTabBar *>(w->parentWidget()))
             names << w->objectName();
     }
-    QCOMPARE(names.size(), 52);
-    QCOMPARE(QSet<QString>(names.cbegin(), names.cend()).size(), 52);
+    QCOMPARE(names.size(), 53);
+    QCOMPARE(QSet<QString>(names.cbegin(), names.cend()).size(), 53);
 }
 
 void TestForm::window()
@@ -295,10 +296,11 @@ void TestForm::states()
 void TestForm::fonts()
 {
     const auto labels = m_window->findChildren<QLabel *>();
-    QCOMPARE(labels.size(), 28);
+    QCOMPARE(labels.size(), 29);
     for (QLabel *l : labels) {
         const QString name = l->objectName();
-        if (name == QLatin1String("Corvand_Logo_LB") || name == QLatin1String("ReadStatus_lb")) {
+        if (name == QLatin1String("Corvand_Logo_LB") || name == QLatin1String("ReadStatus_lb")
+            || name == QLatin1String("ConnectionReason_lb")) {
             QVERIFY(!l->testAttribute(Qt::WA_SetFont));
         } else if (name == QLatin1String("Speicherbelegung_LB")) {
             QCOMPARE(l->font().pointSize(), 11);
@@ -422,7 +424,8 @@ void TestForm::stacking_data()
                                                     "CheckDatum_lb",
                                                     "FirmwareVersionsNumber_lb",
                                                     "FTDI_connection_LB",
-                                                    "Corvand_Logo_LB"};
+                                                    "Corvand_Logo_LB",
+                                                    "ConnectionReason_lb"};
 }
 
 void TestForm::stacking()

@@ -212,9 +212,9 @@ void TestStyle::sheets_data()
     widgets.prepend(&window);
     int captions = 0;
     for (QWidget *w : std::as_const(widgets)) {
-        // The status line's two looks are checked where they are used, in
+        // The status and reason lines are checked where they are used, in
         // the controller's tests.
-        if (!isOwnWidget(w) || w == ui.ReadStatus_lb)
+        if (!isOwnWidget(w) || w == ui.ReadStatus_lb || w == ui.ConnectionReason_lb)
             continue;
         const QByteArray name = w->objectName().toLatin1();
         if (qobject_cast<QLabel *>(w)

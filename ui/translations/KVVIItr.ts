@@ -247,5 +247,25 @@
         <source>Soll sie durch die Kommadatei dieses Exports ersetzt werden?</source>
         <translation>Replace it with the comma file of this export?</translation>
     </message>
+    <message>
+        <source>Keine Berechtigung: zur Gruppe „dialout“ hinzufügen und neu anmelden</source>
+        <translation>No permission: add yourself to the &quot;dialout&quot; group and log in again</translation>
+    </message>
+    <message>
+        <source>Ein anderes Programm benutzt den Wandler</source>
+        <translation>Another program is using the converter</translation>
+    </message>
+    <message>
+        <source>Der Wandler lässt sich nicht öffnen</source>
+        <translation>The converter cannot be opened</translation>
+    </message>
+    <message>
+        <source>Kein Kalvor 2 verbunden</source>
+        <translation>No Kalvor 2 connected</translation>
+    </message>
+    <message>
+        <source>Während der Speicher gelesen wird, nicht möglich</source>
+        <translation>Not possible while the memory is being read</translation>
+    </message>
 </context>
 </TS>
