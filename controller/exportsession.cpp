@@ -23,9 +23,7 @@ bool writeOrWarn(QWidget *parent, const QString &fileName, const QString &text)
     const QString error = MeasurementExport::writeExportFile(fileName, text);
     if (error.isEmpty())
         return true;
-    QMessageBox::warning(parent, Texts::tr("Export"),
-                         Texts::tr("Die Datei %1 konnte nicht geschrieben werden:\n%2")
-                             .arg(QDir::toNativeSeparators(fileName), error));
+    warnNotWritten(parent, fileName, error);
     return false;
 }
 
@@ -44,6 +42,13 @@ bool mayReplace(QWidget *parent, const QString &fileName)
 }
 
 } // namespace
+
+void warnNotWritten(QWidget *parent, const QString &fileName, const QString &reason)
+{
+    QMessageBox::warning(parent, Texts::tr("Export"),
+                         Texts::tr("Die Datei %1 konnte nicht geschrieben werden:\n%2")
+                             .arg(QDir::toNativeSeparators(fileName), reason));
+}
 
 ExportOutcome runExport(QWidget *parent, const QDateTime &instant, const QString &serialNumber,
                         const QList<MeasurementRow> &rows,

@@ -21,6 +21,9 @@ struct ExportOutcome
     bool commaWritten = false; // false: the user kept an existing file, or writing failed
 };
 
+// Tells the user that `fileName` could not be written, and why.
+void warnNotWritten(QWidget *parent, const QString &fileName, const QString &reason);
+
 // `showPreview` gets the point file's text once that file is written.
 ExportOutcome runExport(QWidget *parent, const QDateTime &instant, const QString &serialNumber,
                         const QList<MeasurementRow> &rows,

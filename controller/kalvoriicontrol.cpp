@@ -5,18 +5,25 @@
 #include "controller/pause.h"
 #include "controller/readstatus.h"
 #include "controller/settingfields.h"
+#include "export/measurementexport.h"
 #include "link/ftdi_control.h"
 #include "protocol/commands.h"
 #include "protocol/configwrite.h"
 #include "protocol/devicesettings.h"
 #include "protocol/receivedtext.h"
 #include "protocol/reportdrain.h"
+#include "ui/measurementchart.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <QWidget>
@@ -30,12 +37,15 @@ constexpr int receiveChunk = 65536;
 // several ticks instead of freezing the window.
 constexpr int drainLimit = 250;
 // The hidden receive log is never shown; capping it keeps a long session's
-// memory bounded (a full memory read adds about 50,000 lines). Its lines are
-// broken at a bounded length, because the text view lays a line out again
-// whenever text is added to it: text without line feeds would make every
-// receive run cost as much as everything received so far.
+// memory bounded (a full memory read adds about 50,000 lines): at most
+// 100,000 lines, and beyond 16 Mi characters the oldest go, down to 12 Mi. Its
+// lines are broken at a bounded length, because the text view lays a line
+// out again whenever text is added to it: text without line feeds would make
+// every receive run cost as much as everything received so far.
 constexpr int logLineLimit = 100000;
-constexpr int logLineLength = 160;
+constexpr int logLineLength = 1000;
+constexpr int logCharacterLimit = 16 * 1024 * 1024;
+constexpr int logCharacterLowMark = 12 * 1024 * 1024;
 // Text that waits without a separator is kept up to this much (a full memory
 // sent as one report is about 1.1 M characters); beyond it the oldest goes,
 // down to the low mark, so that the cut happens seldom.
@@ -84,6 +94,7 @@ KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)
 
     ui.Incoming_Data_TextEdit->setVisible(false);
     ui.Funkkanal_SB->setVisible(false);
+    addChartPage();
     ui.Incoming_Data_TextEdit->document()->setMaximumBlockCount(logLineLimit);
 
     link = new FTDI_Control(std::move(driver));
@@ -167,6 +178,49 @@ void KalvorIIControl::clearMeasurements()
 {
     ui.Messwert_treeWidget->clear();
     m_rows.clear();
+    m_chart->clear();
+    m_chartRows = 0;
+}
+
+// The chart is a third page after the design's two, in their look: a tab of
+// its text's own width (the two tabs before it keep theirs, and three of
+// that width would not fit the window) and the form's button style.
+void KalvorIIControl::addChartPage()
+{
+    m_chart = new MeasurementChart;
+    ui.tabWidget->addTab(m_chart, tr("Diagramm"));
+    ui.tabWidget->setStyleSheet(ui.tabWidget->styleSheet()
+                                + QLatin1String("\nQTabBar::tab:last { min-width: 0px; }\n"));
+    m_chart->saveButton()->setStyleSheet(ui.ExportMesswerte_PB->styleSheet());
+    connect(m_chart->saveButton(), &QPushButton::clicked, this, [this] { saveChart(); });
+}
+
+// The rows the parser added in this tick go to the chart in one batch.
+void KalvorIIControl::showNewRowsInChart()
+{
+    if (m_rows.size() == m_chartRows)
+        return;
+    m_chart->appendRows(m_rows, m_chartRows);
+    m_chartRows = m_rows.size();
+}
+
+void KalvorIIControl::saveChart()
+{
+    const QString proposed = MeasurementExport::proposedFileName(Clock::currentDateTime(),
+                                                                 QStringLiteral("_chart.png"));
+    const QString png = tr("PNG-Bild (*.png)");
+    const QString svg = tr("SVG-Grafik (*.svg)");
+    QString filter = png;
+    QString chosen = QFileDialog::getSaveFileName(mainWidget, tr("Diagramm speichern"),
+                                                  QDir::currentPath() + QLatin1Char('/') + proposed,
+                                                  png + QLatin1String(";;") + svg, &filter);
+    if (chosen.isEmpty())
+        return;
+    const QString suffix = QFileInfo(chosen).suffix().toLower();
+    if (suffix != QLatin1String("png") && suffix != QLatin1String("svg"))
+        chosen += filter == svg ? QLatin1String(".svg") : QLatin1String(".png");
+    if (const QString error = m_chart->saveImage(chosen); !error.isEmpty())
+        warnNotWritten(mainWidget, QFileInfo(chosen).absoluteFilePath(), error);
 }
 
 // Counts the converters and opens the first one that opens (with count of
@@ -335,6 +389,7 @@ void KalvorIIControl::clockTick()
     drainReports(
         receiveAccumulator, [this](QString &accumulator) { return parseReport(accumulator); },
         [this] { return m_parser.recordWaiting(); }, drainLimit);
+    showNewRowsInChart();
 
     checkConnection();
     if (!m_read.running())
@@ -396,7 +451,19 @@ void KalvorIIControl::appendToLog(const QString &text)
         m_logLineLength
             = lastBreak < 0 ? m_logLineLength + int(text.size()) : int(text.size() - lastBreak - 1);
     }
-    ui.Incoming_Data_TextEdit->insertPlainText(*logged);
+    // At the document's end, where the view's cursor stands in normal use,
+    // but without the view making that spot visible: the hidden view would
+    // lay out all of its text to find it.
+    QTextDocument *log = ui.Incoming_Data_TextEdit->document();
+    QTextCursor end(log);
+    end.movePosition(QTextCursor::End);
+    end.insertText(*logged);
+    if (log->characterCount() > logCharacterLimit) {
+        const QTextBlock keepFrom = log->findBlock(log->characterCount() - logCharacterLowMark);
+        QTextCursor oldest(log);
+        oldest.setPosition(keepFrom.position(), QTextCursor::KeepAnchor);
+        oldest.removeSelectedText();
+    }
 }
 
 // Text the parser can never take (no separator behind it) must not pile up

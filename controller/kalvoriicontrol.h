@@ -14,6 +14,7 @@
 #include <memory>
 
 class FTDI_Control;
+class MeasurementChart;
 class QTimer;
 class QWidget;
 
@@ -56,6 +57,8 @@ public:
     const QList<MeasurementRow> &rows() const { return m_rows; }
     // The running or last memory read.
     const MemoryRead &memoryRead() const { return m_read; }
+    // The "Diagramm" page.
+    MeasurementChart *chart() const { return m_chart; }
 
     QWidget *mainWidget = nullptr;
     FTDI_Control *link = nullptr;
@@ -93,11 +96,16 @@ private:
     void updateButtons();
     void updateReadStatus();
     void showStatus(const QString &text, bool warning, const QString &toolTip = QString());
+    void addChartPage();
+    void showNewRowsInChart();
+    void saveChart();
 
     ReportParser m_parser;
     QList<MeasurementRow> m_rows;
     MemoryRead m_read;
     FormReportSink m_sink{ui, m_rows, &m_read};
+    MeasurementChart *m_chart = nullptr; // owned by the window
+    qsizetype m_chartRows = 0;           // rows the chart has been given
     // A slot that writes to the device runs, its wake step and pauses
     // included: no other command may start inside its pauses.
     bool m_commandRunning = false;

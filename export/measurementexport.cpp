@@ -26,10 +26,10 @@ QString cellText(QString text)
 
 } // namespace
 
-QString proposedFileName(const QDateTime &instant)
+QString proposedFileName(const QDateTime &instant, const QString &suffix)
 {
     return QStringLiteral("Kalvor_") + instant.toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss"))
-        + dotSuffix;
+        + suffix;
 }
 
 QString exportText(const QDateTime &instant, const QString &serialNumber,

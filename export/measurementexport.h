@@ -10,8 +10,10 @@
 // the controller reads the table and shows the preview and any warning.
 namespace MeasurementExport {
 
-// "Kalvor_yyyy_MM_dd_hh_mm_ss_dot.txt" for the export instant (24-hour clock).
-QString proposedFileName(const QDateTime &instant);
+// "Kalvor_yyyy_MM_dd_hh_mm_ss_dot.txt" for the export instant (24-hour clock);
+// with another suffix, the same name with that ending ("_chart.png").
+QString proposedFileName(const QDateTime &instant,
+                         const QString &suffix = QStringLiteral("_dot.txt"));
 
 // The export text with LF line ends: the header for the instant and serial
 // number, then one line per row (six cells: number, date, time, force, sleeve

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+    qt6-svg-dev libqcustomplot-dev libqcustomplot2.1-qt6
     libgl-dev fonts-dejavu-core clang-format
 )
 # Extras for the full check: the sanitizer build and the fuzzer (clang),

@@ -5,6 +5,7 @@
 #include "controller/readstatus.h"
 #include "controllerfixture.h"
 #include "protocol/reportdrain.h"
+#include "ui/measurementchart.h"
 
 #include <QDateEdit>
 #include <QTimeEdit>
@@ -41,6 +42,7 @@ private slots:
     void longLinesInTheLogAreBroken();
     void waitingTextIsCapped();
     void memoryReadSummaries();
+    void chartLeavesOutRowsThatAreNoNumbers();
     void clockShowsDateAndTimeWithoutParsing();
     void clockDrainsAtMost250CallsPerTick();
     void clockStopsWhenAccumulatorEmpties();
@@ -295,16 +297,16 @@ void TestController::zeroByteInRecordLosesNothing()
 void TestController::longLinesInTheLogAreBroken()
 {
     ControllerFixture f;
-    f.receiveAll(QByteArray(100000, 'a') + "\nshort\n" + QByteArray(1000, 'b'));
+    f.receiveAll(QByteArray(100000, 'a') + "\nshort\n" + QByteArray(3000, 'b'));
     const QString log = f.ui().Incoming_Data_TextEdit->toPlainText();
     int longest = 0;
     for (const QString &line : log.split(u'\n'))
         longest = qMax(longest, int(line.size()));
-    QVERIFY2(longest <= 200, qPrintable(QString::number(longest)));
+    QVERIFY2(longest <= 1000, qPrintable(QString::number(longest)));
     QVERIFY(log.contains(QStringLiteral("\nshort\n")));
-    QCOMPARE(log.count(u'a') + log.count(u'b'), 101000);
+    QCOMPARE(log.count(u'a') + log.count(u'b'), 103000);
     // The parser's text is not touched.
-    QCOMPARE(f.controller->receiveAccumulator.size(), 101007);
+    QCOMPARE(f.controller->receiveAccumulator.size(), 103007);
 }
 
 // Text that never gets a separator is kept up to 4 Mi characters, the
@@ -330,6 +332,23 @@ void TestController::waitingTextIsCapped()
     f.receiveAll("Serial number : 654321\n=========================\n" + QByteArray(700000, 'x'));
     f.clockTick();
     QCOMPARE(f.ui().SerialNumber_lb->text(), QStringLiteral("654321"));
+}
+
+// A device that sends "-inf" or "nan" as a force: the table shows the row,
+// the chart leaves it out and says how many it left out.
+void TestController::chartLeavesOutRowsThatAreNoNumbers()
+{
+    ControllerFixture f;
+    f.show(deviceRecord(1) + deviceRecord(2, "2012:03:05:1:14:08:00", "-inf")
+           + deviceRecord(3, "2012:03:05:1:14:09:00", " nan") + deviceRecord(4));
+    QCOMPARE(f.ui().Messwert_treeWidget->topLevelItemCount(), 4);
+    MeasurementChart *chart = f.controller->chart();
+    QCOMPARE(chart->shownRows(), 2);
+    QCOMPARE(chart->excludedRows(), 2);
+    QCOMPARE(chart->forcePoints(), QList<QPointF>({QPointF(1, 2.34), QPointF(4, 2.34)}));
+    const auto *note = chart->findChild<QLabel *>(QStringLiteral("DiagrammHinweis_lb"));
+    QVERIFY(note && note->isVisibleTo(chart));
+    QVERIFY2(note->text().startsWith(QStringLiteral("2 ")), qPrintable(note->text()));
 }
 
 // What the clear question and the status line say after each kind of read.

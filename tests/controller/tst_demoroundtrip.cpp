@@ -8,6 +8,7 @@
 #include "sim/devicereports.h"
 #include "sim/simulateddevice.h"
 #include "sim/simulateddriver.h"
+#include "ui/measurementchart.h"
 
 #include <QTest>
 
@@ -126,6 +127,34 @@ void TestDemoRoundTrip::memory()
         QCOMPARE(rowAt(ui.Messwert_treeWidget, i), expectedRow(i + 1, stored.at(i)));
     QTRY_COMPARE(ui.ReadStatus_lb->text(),
                  QStringLiteral("%1 Messwerte gelesen").arg(stored.size()));
+
+    // The chart holds exactly the rows' numbers, in both views; the next read
+    // starts it afresh.
+    MeasurementChart *chart = demo.controller->chart();
+    QList<QPointF> force;
+    QList<QPointF> position;
+    QList<QPointF> scatter;
+    for (const MeasurementRow &row : demo.controller->rows()) {
+        force << QPointF(row.number, row.force);
+        position << QPointF(row.number, row.sleevePosition);
+        scatter << QPointF(row.sleevePosition, row.force);
+    }
+    QCOMPARE(chart->forcePoints(), force);
+    QCOMPARE(chart->positionPoints(), position);
+    chart->setView(MeasurementChart::View::ForceOverPosition);
+    const auto byKey = [](QList<QPointF> points) {
+        std::sort(points.begin(), points.end(), [](const QPointF &a, const QPointF &b) {
+            return a.x() != b.x() ? a.x() < b.x() : a.y() < b.y();
+        });
+        return points;
+    };
+    QCOMPARE(byKey(chart->forcePoints()), byKey(scatter));
+    QVERIFY(chart->positionPoints().isEmpty());
+    if (stored.isEmpty())
+        return;
+    ui.ReadSpeicher_PB->click();
+    QVERIFY(chart->forcePoints().isEmpty());
+    QCOMPARE(chart->shownRows(), 0);
 }
 
 // From the press to the last row nothing can cut into a read: a second

@@ -5,6 +5,7 @@
 #include "controller/clock.h"
 #include "controllerfixture.h"
 #include "filesizelimit.h"
+#include "ui/measurementchart.h"
 
 #include <QDialog>
 #include <QDir>
@@ -18,6 +19,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QXmlStreamReader>
 
 namespace {
 
@@ -174,6 +176,8 @@ private slots:
     void unwritablePointFileWarnsWithoutPreview();
     void unwritableCommaFileWarnsAfterPreview();
     void fileSizeLimitWarnsAndKeepsEarlierFile();
+    void chartSavedAsPngAndSvg();
+    void chartThatCannotBeWrittenWarns();
     void fileSizeLimitInChild();
 
 private:
@@ -398,6 +402,42 @@ void TestExportSlot::fileSizeLimitInChild()
     QCOMPARE(readBytes(m_dir->filePath(pointName)), earlier);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{pointName});
 #endif
+}
+
+// "Diagramm speichern…" writes the view as an image that loads back: a PNG
+// under the proposed name, an SVG under a name ending in ".svg".
+void TestExportSlot::chartSavedAsPngAndSvg()
+{
+    QPushButton *save = m_f->controller->chart()->saveButton();
+    ExportUser png;
+    png.choose = QStringLiteral("proposed");
+    png.run(save);
+    QCOMPARE(QFileInfo(png.proposed.value(0)).fileName(),
+             QStringLiteral("Kalvor_2026_12_06_14_05_09_chart.png"));
+    const QImage image(png.proposed.value(0));
+    QVERIFY(!image.isNull());
+    QVERIFY(image.width() > 300 && image.height() > 100);
+
+    ExportUser svg;
+    svg.choose = m_dir->filePath("chart.svg");
+    svg.run(save);
+    QFile file(svg.choose);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    QVERIFY(xml.readNextStartElement());
+    QCOMPARE(xml.name().toString(), QStringLiteral("svg"));
+    QVERIFY(png.warnings.isEmpty() && svg.warnings.isEmpty());
+}
+
+void TestExportSlot::chartThatCannotBeWrittenWarns()
+{
+    const QString name = QStringLiteral("Kalvor_2026_12_06_14_05_09_chart.png");
+    ExportUser user;
+    user.choose = QStringLiteral("proposed");
+    user.afterChoosing = [this, name] { QVERIFY(QDir(m_dir->path()).mkdir(name)); };
+    user.run(m_f->controller->chart()->saveButton());
+    QCOMPARE(user.warnings.size(), 1);
+    verifyWarning(user.warnings.at(0), name);
 }
 
 QTEST_MAIN(TestExportSlot)

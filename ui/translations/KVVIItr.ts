@@ -267,5 +267,70 @@
         <source>Während der Speicher gelesen wird, nicht möglich</source>
         <translation>Not possible while the memory is being read</translation>
     </message>
+    <message>
+        <source>Diagramm</source>
+        <translation>Chart</translation>
+    </message>
+    <message>
+        <source>PNG-Bild (*.png)</source>
+        <translation>PNG image (*.png)</translation>
+    </message>
+    <message>
+        <source>SVG-Grafik (*.svg)</source>
+        <translation>SVG graphic (*.svg)</translation>
+    </message>
+    <message>
+        <source>Diagramm speichern</source>
+        <translation>Save chart</translation>
+    </message>
+</context>
+<context>
+    <name>MeasurementChart</name>
+    <message>
+        <source>Verlauf</source>
+        <translation>Trend</translation>
+    </message>
+    <message>
+        <source>Kraft über Position</source>
+        <translation>Force over position</translation>
+    </message>
+    <message>
+        <source>Diagramm speichern…</source>
+        <translation>Save chart…</translation>
+    </message>
+    <message>
+        <source>Kraft [kN]</source>
+        <translation>Force [kN]</translation>
+    </message>
+    <message>
+        <source>Hülsenposition [mm]</source>
+        <translation>Sleeve position [mm]</translation>
+    </message>
+    <message>
+        <source>%1 Messwerte mit ungültigen Zahlen sind nicht im Diagramm.</source>
+        <translation>%1 measurements with invalid numbers are not in the chart.</translation>
+    </message>
+    <message>
+        <source>Messung</source>
+        <translation>Measurement</translation>
+    </message>
+    <message>
+        <source>ohne gültige Zeit</source>
+        <translation>without a valid time</translation>
+    </message>
+    <message>
+        <source>Messung %1, %2
+%3 kN, %4 mm</source>
+        <translation>Measurement %1, %2
+%3 kN, %4 mm</translation>
+    </message>
+    <message>
+        <source>Diagramm</source>
+        <translation>Chart</translation>
+    </message>
+    <message>
+        <source>Das Bild konnte nicht vollständig geschrieben werden.</source>
+        <translation>The image could not be written completely.</translation>
+    </message>
 </context>
 </TS>

@@ -1,0 +1,343 @@
+#include "measurementchart.h"
+
+#include <QButtonGroup>
+#include <QEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSaveFile>
+#include <QSvgGenerator>
+#include <QToolTip>
+#include <qcustomplot.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The chart's own colours (the table's dark slate, light text, and two
+// series colours that stand out on it), whatever the desktop's scheme.
+const QColor background(91, 123, 144);
+const QColor text(255, 255, 255);
+const QColor grid(120, 150, 168);
+const QColor forceColour(0, 225, 230);
+const QColor positionColour(255, 190, 90);
+// On the page's light blue-grey.
+const QString pageText = QStringLiteral("color: rgb(20, 30, 40);");
+
+constexpr int toolTipReach = 8; // pixels from a point that still show it
+
+// A scatter point: a 5-pixel disc, drawn smoothly once.
+QPixmap disc()
+{
+    QPixmap pixmap(5, 5);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(forceColour);
+    painter.drawEllipse(QRectF(0, 0, 5, 5));
+    return pixmap;
+}
+
+void styleAxis(QCPAxis *axis)
+{
+    axis->setBasePen(QPen(text));
+    axis->setTickPen(QPen(text));
+    axis->setSubTickPen(QPen(text));
+    axis->setTickLabelColor(text);
+    axis->setLabelColor(text);
+    axis->grid()->setPen(QPen(grid, 0, Qt::DotLine));
+    axis->grid()->setZeroLinePen(QPen(grid));
+}
+
+} // namespace
+
+MeasurementChart::MeasurementChart(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Diagramm"));
+    m_plot = new QCustomPlot(this);
+    m_plot->setObjectName(QStringLiteral("Diagramm_plot"));
+    m_plot->setGeometry(10, 10, 740, 251);
+    m_plot->setBackground(background);
+    m_plot->setPlottingHints(QCP::phFastPolylines | QCP::phCacheLabels);
+    for (QCPAxis *axis : {m_plot->xAxis, m_plot->yAxis, m_plot->yAxis2})
+        styleAxis(axis);
+    m_plot->legend->setBrush(QColor(60, 85, 100, 220));
+    m_plot->legend->setBorderPen(QPen(grid));
+    m_plot->legend->setTextColor(text);
+    m_plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignLeft);
+
+    m_force = m_plot->addGraph(m_plot->xAxis, m_plot->yAxis);
+    m_position = m_plot->addGraph(m_plot->xAxis, m_plot->yAxis2);
+    m_force->setPen(QPen(forceColour, 1.5));
+    m_position->setPen(QPen(positionColour, 1.5));
+    // Ten thousand discs drawn one by one would cost a repaint twice the
+    // window's budget; a disc drawn once and copied is fast.
+    m_force->setAntialiasedScatters(false);
+    connect(m_plot, &QCustomPlot::mouseMove, this, &MeasurementChart::showToolTip);
+
+    auto *trend = new QRadioButton(this);
+    trend->setObjectName(QStringLiteral("DiagrammVerlauf_RB"));
+    trend->setGeometry(765, 14, 155, 24);
+    auto *scatter = new QRadioButton(this);
+    scatter->setObjectName(QStringLiteral("DiagrammStreuung_RB"));
+    scatter->setGeometry(765, 40, 155, 24);
+    for (QRadioButton *button : {trend, scatter})
+        button->setStyleSheet(pageText);
+    trend->setChecked(true);
+    m_views = new QButtonGroup(this);
+    m_views->addButton(trend, int(View::Trend));
+    m_views->addButton(scatter, int(View::ForceOverPosition));
+    connect(m_views, &QButtonGroup::idClicked, this, [this](int id) { setView(View(id)); });
+
+    m_save = new QPushButton(this);
+    m_save->setObjectName(QStringLiteral("DiagrammSpeichern_PB"));
+    m_save->setGeometry(765, 80, 150, 31);
+
+    m_note = new QLabel(this);
+    m_note->setObjectName(QStringLiteral("DiagrammHinweis_lb"));
+    m_note->setGeometry(765, 120, 150, 130);
+    m_note->setWordWrap(true);
+    m_note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_note->setTextFormat(Qt::PlainText);
+    m_note->setStyleSheet(pageText);
+
+    retranslate();
+    setUpAxes();
+}
+
+MeasurementChart::~MeasurementChart() = default;
+
+void MeasurementChart::retranslate()
+{
+    m_views->button(int(View::Trend))->setText(tr("Verlauf"));
+    m_views->button(int(View::ForceOverPosition))->setText(tr("Kraft über Position"));
+    m_save->setText(tr("Diagramm speichern…"));
+    m_force->setName(tr("Kraft [kN]"));
+    m_position->setName(tr("Hülsenposition [mm]"));
+    updateNote();
+    setUpAxes();
+}
+
+void MeasurementChart::updateNote()
+{
+    m_note->setText(
+        tr("%1 Messwerte mit ungültigen Zahlen sind nicht im Diagramm.").arg(m_excluded));
+    m_note->setVisible(m_excluded > 0);
+}
+
+void MeasurementChart::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QWidget::changeEvent(event);
+}
+
+void MeasurementChart::setUpAxes()
+{
+    const bool trend = m_view == View::Trend;
+    m_plot->xAxis->setLabel(trend ? tr("Messung") : tr("Hülsenposition [mm]"));
+    m_plot->yAxis->setLabel(tr("Kraft [kN]"));
+    m_plot->yAxis2->setLabel(tr("Hülsenposition [mm]"));
+    m_plot->yAxis2->setVisible(trend);
+    m_plot->legend->setVisible(trend);
+    m_position->setVisible(trend);
+    m_force->setLineStyle(trend ? QCPGraph::lsLine : QCPGraph::lsNone);
+    m_force->setScatterStyle(trend ? QCPScatterStyle() : QCPScatterStyle(disc()));
+}
+
+void MeasurementChart::setView(View view)
+{
+    if (view == m_view)
+        return;
+    m_view = view;
+    m_views->button(int(view))->setChecked(true);
+    setUpAxes();
+    refill();
+}
+
+void MeasurementChart::appendRows(const QList<MeasurementRow> &rows, qsizetype from)
+{
+    const qsizetype first = m_numbers.size();
+    const int excludedBefore = m_excluded;
+    for (qsizetype i = std::max<qsizetype>(from, 0); i < rows.size(); ++i) {
+        const MeasurementRow &row = rows.at(i);
+        if (!std::isfinite(row.force) || !std::isfinite(row.sleevePosition)) {
+            ++m_excluded;
+            continue;
+        }
+        m_numbers << row.number;
+        m_forces << row.force;
+        m_positions << row.sleevePosition;
+        m_times << row.timeStamp;
+    }
+    if (m_excluded != excludedBefore)
+        updateNote();
+    if (m_numbers.size() == first)
+        return;
+    const qsizetype count = m_numbers.size() - first;
+    if (m_view == View::Trend) {
+        // Numbers grow within a read: the keys come sorted.
+        m_force->addData(m_numbers.mid(first, count), m_forces.mid(first, count), true);
+        m_position->addData(m_numbers.mid(first, count), m_positions.mid(first, count), true);
+    } else {
+        m_force->addData(m_positions.mid(first, count), m_forces.mid(first, count));
+    }
+    replotIfShown();
+}
+
+void MeasurementChart::clear()
+{
+    m_numbers.clear();
+    m_forces.clear();
+    m_positions.clear();
+    m_times.clear();
+    m_excluded = 0;
+    updateNote();
+    m_force->data()->clear();
+    m_position->data()->clear();
+    replotIfShown();
+}
+
+// The series anew from the kept numbers, for the current view.
+void MeasurementChart::refill()
+{
+    m_force->data()->clear();
+    m_position->data()->clear();
+    if (m_view == View::Trend) {
+        m_force->setData(m_numbers, m_forces, true);
+        m_position->setData(m_numbers, m_positions, true);
+    } else {
+        m_force->setData(m_positions, m_forces);
+    }
+    replotIfShown();
+}
+
+void MeasurementChart::replotIfShown()
+{
+    // A hidden page is brought up to date when it is shown.
+    if (!isVisible())
+        return;
+    if (m_numbers.isEmpty()) {
+        m_plot->xAxis->setRange(0, 1);
+        m_plot->yAxis->setRange(0, 1);
+        m_plot->yAxis2->setRange(0, 1);
+    } else {
+        m_plot->rescaleAxes(true);
+        for (QCPAxis *axis : {m_plot->xAxis, m_plot->yAxis, m_plot->yAxis2})
+            axis->scaleRange(1.05, axis->range().center());
+    }
+    m_plot->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void MeasurementChart::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    replotIfShown();
+}
+
+QList<QPointF> MeasurementChart::forcePoints() const
+{
+    QList<QPointF> points;
+    for (auto it = m_force->data()->constBegin(); it != m_force->data()->constEnd(); ++it)
+        points << QPointF(it->key, it->value);
+    return points;
+}
+
+QList<QPointF> MeasurementChart::positionPoints() const
+{
+    QList<QPointF> points;
+    if (m_view != View::Trend)
+        return points;
+    for (auto it = m_position->data()->constBegin(); it != m_position->data()->constEnd(); ++it)
+        points << QPointF(it->key, it->value);
+    return points;
+}
+
+// The shown row whose point lies nearest to `pixel`, or -1.
+int MeasurementChart::nearestPoint(const QPointF &pixel, double *distance) const
+{
+    int nearest = -1;
+    double best = 0;
+    const auto consider = [&](int i, QCPAxis *key, const QVector<double> &keys, QCPAxis *value,
+                              const QVector<double> &values) {
+        const QPointF at(key->coordToPixel(keys.at(i)), value->coordToPixel(values.at(i)));
+        const double d = std::hypot(at.x() - pixel.x(), at.y() - pixel.y());
+        if (nearest < 0 || d < best) {
+            best = d;
+            nearest = i;
+        }
+    };
+    if (m_view == View::Trend) {
+        // Numbers are sorted: look around the one under the pointer.
+        const double number = m_plot->xAxis->pixelToCoord(pixel.x());
+        const auto it = std::lower_bound(m_numbers.cbegin(), m_numbers.cend(), number);
+        const int at = int(it - m_numbers.cbegin());
+        for (int i = std::max(0, at - 3); i < std::min(int(m_numbers.size()), at + 3); ++i) {
+            consider(i, m_plot->xAxis, m_numbers, m_plot->yAxis, m_forces);
+            consider(i, m_plot->xAxis, m_numbers, m_plot->yAxis2, m_positions);
+        }
+    } else {
+        for (int i = 0; i < m_numbers.size(); ++i)
+            consider(i, m_plot->xAxis, m_positions, m_plot->yAxis, m_forces);
+    }
+    *distance = best;
+    return nearest;
+}
+
+void MeasurementChart::showToolTip(QMouseEvent *event)
+{
+    double distance = 0;
+    const int i = nearestPoint(event->position(), &distance);
+    if (i < 0 || distance > toolTipReach) {
+        QToolTip::hideText();
+        return;
+    }
+    const QString when = m_times.at(i).isValid()
+        ? locale().toString(m_times.at(i), QStringLiteral("dd.MM.yyyy hh:mm:ss"))
+        : tr("ohne gültige Zeit");
+    QToolTip::showText(event->globalPosition().toPoint(),
+                       tr("Messung %1, %2\n%3 kN, %4 mm")
+                           .arg(m_numbers.at(i))
+                           .arg(when)
+                           .arg(locale().toString(m_forces.at(i)))
+                           .arg(locale().toString(m_positions.at(i))),
+                       m_plot);
+}
+
+QString MeasurementChart::saveImage(const QString &fileName) const
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    const QSize size = m_plot->size();
+    bool written = false;
+    if (QFileInfo(fileName).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0) {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&file);
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
+        svg.setTitle(tr("Diagramm"));
+        QCPPainter painter;
+        written = painter.begin(&svg);
+        if (written) {
+            m_plot->toPainter(&painter, size.width(), size.height());
+            written = painter.end();
+        }
+    } else {
+        written = m_plot->toPixmap(size.width(), size.height()).save(&file, "PNG");
+    }
+    if (!written || file.error() != QFileDevice::NoError) {
+        const QString reason = file.error() != QFileDevice::NoError
+            ? file.errorString()
+            : tr("Das Bild konnte nicht vollständig geschrieben werden.");
+        file.cancelWriting();
+        return reason;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return QString();
+}
