@@ -1,5 +1,6 @@
 #include "controller/kalvoriicontrol.h"
 #include "controller/pause.h"
+#include "ui/language.h"
 #include "ui/splash.h"
 
 #ifdef KALVOR2_SIMULATED_DEVICE
@@ -8,6 +9,8 @@
 #endif
 
 #include <QApplication>
+#include <QDir>
+#include <QLocale>
 #include <QPixmap>
 #include <QSplashScreen>
 #include <QTranslator>
@@ -26,11 +29,13 @@ int main(int argc, char *argv[])
     QSplashScreen splash(splashPixmap);
     splash.show();
 
-    // KVVIItr.qm in the current folder, found by Qt's default suffix and
-    // search rules; without it the form's German texts stand.
+    // KVVIItr.qm in the current folder, or the installed one on an English
+    // desktop; without either the form's German texts stand.
     QTranslator translator;
-    (void)translator.load(QStringLiteral("KVVIItr"));
-    application.installTranslator(&translator);
+    QTranslator qtTranslator;
+    Language::install(application, translator, qtTranslator,
+                      Language::translationFile(QDir::currentPath(), Language::installedFolder(),
+                                                QLocale::system().uiLanguages()));
 
     // The splash stays up at least 1.2 s; the window and the device come after.
     pause(1200, 0);

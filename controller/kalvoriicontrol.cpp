@@ -12,12 +12,14 @@
 #include "protocol/devicesettings.h"
 #include "protocol/receivedtext.h"
 #include "protocol/reportdrain.h"
+#include "ui/formfit.h"
 #include "ui/measurementchart.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QStyle>
 #include <QTabWidget>
@@ -95,6 +97,7 @@ KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)
     ui.Incoming_Data_TextEdit->setVisible(false);
     ui.Funkkanal_SB->setVisible(false);
     addChartPage();
+    fitToFonts();
     ui.Incoming_Data_TextEdit->document()->setMaximumBlockCount(logLineLimit);
 
     link = new FTDI_Control(std::move(driver));
@@ -195,6 +198,29 @@ void KalvorIIControl::addChartPage()
     connect(m_chart->saveButton(), &QPushButton::clicked, this, [this] { saveChart(); });
 }
 
+// Texts whole with this platform's fonts and system font size, and Tab in
+// reading order on every page.
+void KalvorIIControl::fitToFonts()
+{
+    // The date and time in the window's language, the year in full and the
+    // time with its seconds, as the clock ticks them.
+    const QLocale locale;
+    QString dateFormat = locale.dateFormat(QLocale::ShortFormat);
+    if (!dateFormat.contains(QLatin1String("yyyy")))
+        dateFormat.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    ui.dateEdit->setDisplayFormat(dateFormat);
+    QString timeFormat = locale.timeFormat(QLocale::ShortFormat);
+    if (!timeFormat.contains(QLatin1String("ss")))
+        timeFormat.replace(QLatin1String("mm"), QLatin1String("mm:ss"));
+    ui.timeEdit->setDisplayFormat(timeFormat);
+    FormFit::fitButtonRow({ui.ReadConfig_PB, ui.WriteConfig_PB, ui.SetDefault_PB},
+                          ui.frame_5->width() - ui.ReadConfig_PB->x());
+    FormFit::fitButtonRow({m_chart->saveButton()}, ui.tabWidget->width() - 10);
+    FormFit::setReadingOrder({ui.frame_5, ui.frame_7});
+    FormFit::setReadingOrder({ui.System});
+    FormFit::setReadingOrder({m_chart});
+}
+
 // The rows the parser added in this tick go to the chart in one batch.
 void KalvorIIControl::showNewRowsInChart()
 {
@@ -219,8 +245,9 @@ void KalvorIIControl::saveChart()
     const QString suffix = QFileInfo(chosen).suffix().toLower();
     if (suffix != QLatin1String("png") && suffix != QLatin1String("svg"))
         chosen += filter == svg ? QLatin1String(".svg") : QLatin1String(".png");
-    if (const QString error = m_chart->saveImage(chosen); !error.isEmpty())
-        warnNotWritten(mainWidget, QFileInfo(chosen).absoluteFilePath(), error);
+    int systemError = 0;
+    if (const QString error = m_chart->saveImage(chosen, &systemError); !error.isEmpty())
+        warnNotWritten(mainWidget, chosen, writeFailure(chosen, error, systemError));
 }
 
 // Counts the converters and opens the first one that opens (with count of
@@ -597,6 +624,9 @@ void KalvorIIControl::showTextWindow(const QString &text)
     auto *window = new QTabWidget;
     // Nobody keeps a reference to the preview: free it when the user closes it.
     window->setAttribute(Qt::WA_DeleteOnClose);
+    // Closing the main window ends the program, open previews or not: a
+    // forgotten preview must not keep the process and the port.
+    window->setAttribute(Qt::WA_QuitOnClose, false);
     window->setFixedSize(500, 400);
     window->setVisible(true);
     auto *view = new QTextEdit(window);

@@ -97,6 +97,7 @@ private:
     void updateReadStatus();
     void showStatus(const QString &text, bool warning, const QString &toolTip = QString());
     void addChartPage();
+    void fitToFonts();
     void showNewRowsInChart();
     void saveChart();
 

@@ -3,6 +3,8 @@
 #include <QSaveFile>
 #include <QTextStream>
 
+#include <cerrno>
+
 namespace MeasurementExport {
 
 namespace {
@@ -116,8 +118,11 @@ QString commaFileName(const QString &pointFileName)
     return base + QStringLiteral("_comma.txt");
 }
 
-QString writeExportFile(const QString &fileName, const QString &text)
+QString writeExportFile(const QString &fileName, const QString &text, int *systemError)
 {
+    int unused = 0;
+    int &error = systemError ? *systemError : unused;
+    error = 0;
     // QSaveFile writes into a temporary file beside the target and renames it
     // over the target only when everything was written. A full disk or a
     // vanished drive therefore never leaves a half file, and never spoils an
@@ -125,6 +130,7 @@ QString writeExportFile(const QString &fileName, const QString &text)
     // the temporary file.
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        error = errno;
         const QString reason = file.errorString();
         return reason.isEmpty() ? QStringLiteral("The file cannot be opened.") : reason;
     }
@@ -141,6 +147,7 @@ QString writeExportFile(const QString &fileName, const QString &text)
     const bool streamOk = stream.status() == QTextStream::Ok;
     const bool flushOk = file.flush();
     if (!streamOk || !flushOk || file.error() != QFileDevice::NoError) {
+        error = errno;
         QString reason = file.errorString();
         if (file.error() == QFileDevice::NoError || reason.isEmpty())
             reason = QStringLiteral("The text could not be written completely.");
@@ -150,6 +157,7 @@ QString writeExportFile(const QString &fileName, const QString &text)
     }
 
     if (!file.commit()) {
+        error = errno;
         const QString reason = file.errorString();
         return reason.isEmpty() ? QStringLiteral("The file could not be saved.") : reason;
     }

@@ -38,8 +38,9 @@ QString commaFileName(const QString &pointFileName);
 
 // Writes text to fileName (text mode, system encoding) so that the file ends up
 // holding exactly the text. Returns an empty string on success, otherwise the
-// reason for the user. A failed write leaves no half-written file behind and an
-// earlier file of that name as it was.
-QString writeExportFile(const QString &fileName, const QString &text);
+// system's reason; `systemError` gets the error number where the system gave
+// one. A failed write leaves no half-written file behind and an earlier file
+// of that name as it was.
+QString writeExportFile(const QString &fileName, const QString &text, int *systemError = nullptr);
 
 } // namespace MeasurementExport

@@ -6,13 +6,14 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
-    qt6-svg-dev libqcustomplot-dev libqcustomplot2.1-qt6
+    qt6-svg-dev libqcustomplot-dev libqcustomplot2.1-qt6 qt6-translations-l10n
     libgl-dev fonts-dejavu-core clang-format
 )
 # Extras for the full check: the sanitizer build and the fuzzer (clang),
 # a real X server for screenshots.
 if [ "${1:-}" = "--all" ]; then
-    packages+=(clang libclang-rt-14-dev xvfb xauth x11-apps xdotool imagemagick)
+    packages+=(clang libclang-rt-14-dev xvfb xauth x11-apps xdotool imagemagick
+               desktop-file-utils appstream)
 fi
 
 missing=()

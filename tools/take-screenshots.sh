@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots of kalvor2-demo under a real X server (Xvfb):
 # the settings page after start-up, the measurement page after a memory read,
-# both views of the chart, and the window with its converter pulled out.
-# Needs xvfb, xdotool and imagemagick (Debian packages).
+# both views of the chart, the window with its converter pulled out, the
+# settings page in a dark colour scheme and the save dialog. Needs xvfb,
+# xdotool, imagemagick and qt6ct (Debian packages).
 #   tools/take-screenshots.sh [BUILD_DIR] [OUT_DIR]
 set -euo pipefail
 build=${1:-build}
@@ -46,3 +47,30 @@ kill $app
 app=$!
 sleep 6
 shot unplugged.png
+kill $app
+
+# A dark colour scheme: qt6ct's "darker".
+config=$(mktemp -d)
+mkdir -p "$config/qt6ct"
+cat >"$config/qt6ct/qt6ct.conf" <<'CONF'
+[Appearance]
+color_scheme_path=/usr/share/qt6ct/colors/darker.conf
+custom_palette=true
+style=Fusion
+CONF
+XDG_CONFIG_HOME=$config QT_QPA_PLATFORMTHEME=qt6ct "$build/app/kalvor2-demo" &
+app=$!
+sleep 5
+shot settings-dark.png
+kill $app
+rm -r "$config"
+
+# The save dialog: "Messwerte", then "Export".
+"$build/app/kalvor2-demo" &
+app=$!
+sleep 4
+xdotool mousemove 500 264 click 1
+sleep 1
+xdotool mousemove 765 394 click 1
+sleep 2
+import -window root "$out/save-dialog.png"

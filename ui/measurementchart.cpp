@@ -12,6 +12,7 @@
 #include <qcustomplot.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 namespace {
@@ -81,10 +82,10 @@ MeasurementChart::MeasurementChart(QWidget *parent)
 
     auto *trend = new QRadioButton(this);
     trend->setObjectName(QStringLiteral("DiagrammVerlauf_RB"));
-    trend->setGeometry(765, 14, 155, 24);
+    trend->setGeometry(765, 14, 160, 24);
     auto *scatter = new QRadioButton(this);
     scatter->setObjectName(QStringLiteral("DiagrammStreuung_RB"));
-    scatter->setGeometry(765, 40, 155, 24);
+    scatter->setGeometry(765, 40, 160, 24);
     for (QRadioButton *button : {trend, scatter})
         button->setStyleSheet(pageText);
     trend->setChecked(true);
@@ -308,11 +309,16 @@ void MeasurementChart::showToolTip(QMouseEvent *event)
                        m_plot);
 }
 
-QString MeasurementChart::saveImage(const QString &fileName) const
+QString MeasurementChart::saveImage(const QString &fileName, int *systemError) const
 {
+    int unused = 0;
+    int &error = systemError ? *systemError : unused;
+    error = 0;
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = errno;
         return file.errorString();
+    }
     const QSize size = m_plot->size();
     bool written = false;
     if (QFileInfo(fileName).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0) {
@@ -331,13 +337,16 @@ QString MeasurementChart::saveImage(const QString &fileName) const
         written = m_plot->toPixmap(size.width(), size.height()).save(&file, "PNG");
     }
     if (!written || file.error() != QFileDevice::NoError) {
+        error = errno;
         const QString reason = file.error() != QFileDevice::NoError
             ? file.errorString()
             : tr("Das Bild konnte nicht vollständig geschrieben werden.");
         file.cancelWriting();
         return reason;
     }
-    if (!file.commit())
+    if (!file.commit()) {
+        error = errno;
         return file.errorString();
+    }
     return QString();
 }

@@ -51,8 +51,9 @@ public:
 
     // Writes the current view as a PNG or, for a name ending in ".svg", an
     // SVG, through a temporary file renamed into place. Returns an empty
-    // string, or the reason it could not be written.
-    QString saveImage(const QString &fileName) const;
+    // string, or the system's reason it could not be written (and in
+    // `systemError` its error number, where it gave one).
+    QString saveImage(const QString &fileName, int *systemError = nullptr) const;
     QPushButton *saveButton() const { return m_save; }
     QCustomPlot *plot() const { return m_plot; }
 

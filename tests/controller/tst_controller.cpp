@@ -5,7 +5,13 @@
 #include "controller/readstatus.h"
 #include "controllerfixture.h"
 #include "protocol/reportdrain.h"
+#include "ui/formfit.h"
 #include "ui/measurementchart.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTabWidget>
 
 #include <QDateEdit>
 #include <QTimeEdit>
@@ -43,6 +49,9 @@ private slots:
     void waitingTextIsCapped();
     void memoryReadSummaries();
     void chartLeavesOutRowsThatAreNoNumbers();
+    void textsFitTheirWidgets_data();
+    void textsFitTheirWidgets();
+    void tabFollowsReadingOrder();
     void clockShowsDateAndTimeWithoutParsing();
     void clockDrainsAtMost250CallsPerTick();
     void clockStopsWhenAccumulatorEmpties();
@@ -349,6 +358,79 @@ void TestController::chartLeavesOutRowsThatAreNoNumbers()
     const auto *note = chart->findChild<QLabel *>(QStringLiteral("DiagrammHinweis_lb"));
     QVERIFY(note && note->isVisibleTo(chart));
     QVERIFY2(note->text().startsWith(QStringLiteral("2 ")), qPrintable(note->text()));
+}
+
+// With the platform's default fonts, and with a larger system font, no
+// button or range hint loses characters.
+void TestController::textsFitTheirWidgets_data()
+{
+    QTest::addColumn<int>("pointSize"); // 0: the default font
+    QTest::newRow("default font") << 0;
+    QTest::newRow("9 pt") << 9;
+    QTest::newRow("11 pt") << 11;
+}
+
+void TestController::textsFitTheirWidgets()
+{
+    QFETCH(int, pointSize);
+    const QFont previous = QApplication::font();
+    auto restore = qScopeGuard([&] { QApplication::setFont(previous); });
+    if (pointSize > 0) {
+        QFont font = previous;
+        font.setPointSize(pointSize);
+        QApplication::setFont(font);
+    }
+    ControllerFixture f;
+    QWidget *window = f.controller->mainWidget;
+    for (QPushButton *button : window->findChildren<QPushButton *>())
+        QVERIFY2(FormFit::textFits(button), qPrintable(button->objectName()));
+    int hints = 0;
+    for (QLabel *label : window->findChildren<QLabel *>()) {
+        if (!label->text().startsWith(u'['))
+            continue;
+        ++hints;
+        QVERIFY2(FormFit::textFits(label), qPrintable(label->objectName()));
+    }
+    QCOMPARE(hints, 7); // six ranges and "[mm]"
+}
+
+// Tab walks each page's fields top to bottom, and left to right within a
+// row: the order follows the geometry.
+void TestController::tabFollowsReadingOrder()
+{
+    ControllerFixture f;
+    QTabWidget *tabs = f.ui().tabWidget;
+    for (int page = 0; page < tabs->count(); ++page) {
+        QWidget *content = tabs->widget(page);
+        tabs->setCurrentIndex(page);
+        QList<QWidget *> chain;
+        QWidget *start = content->nextInFocusChain();
+        for (QWidget *w = start; chain.size() < 200; w = w->nextInFocusChain()) {
+            // The form's own widgets, not the parts Qt builds them from.
+            const bool own
+                = !w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_"));
+            if (own && content->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus)
+                && w->isVisibleTo(content) && !chain.contains(w))
+                chain << w;
+            if (w->nextInFocusChain() == start)
+                break;
+        }
+        QVERIFY2(chain.size() >= 3, qPrintable(tabs->tabText(page)));
+        // The frames of the settings page are read one after the other.
+        const auto panel = [&](QWidget *w) { return f.ui().frame_7->isAncestorOf(w) ? 1 : 0; };
+        for (int i = 1; i < chain.size(); ++i) {
+            const QPoint a = chain.at(i - 1)->mapTo(content, chain.at(i - 1)->rect().center());
+            const QPoint b = chain.at(i)->mapTo(content, chain.at(i)->rect().center());
+            const bool sameRow = qAbs(a.y() - b.y()) <= 12;
+            const bool inOrder = panel(chain.at(i - 1)) < panel(chain.at(i))
+                || (panel(chain.at(i - 1)) == panel(chain.at(i))
+                    && (sameRow ? a.x() < b.x() : a.y() < b.y()));
+            QVERIFY2(
+                inOrder,
+                qPrintable(QStringLiteral("%1 before %2")
+                               .arg(chain.at(i - 1)->objectName(), chain.at(i)->objectName())));
+        }
+    }
 }
 
 // What the clear question and the status line say after each kind of read.

@@ -3,7 +3,9 @@
 // warning when a file cannot be written.
 
 #include "controller/clock.h"
+#include "controller/exportsession.h"
 #include "controllerfixture.h"
+#include "export/measurementexport.h"
 #include "filesizelimit.h"
 #include "ui/measurementchart.h"
 
@@ -16,6 +18,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -177,6 +180,9 @@ private slots:
     void unwritableCommaFileWarnsAfterPreview();
     void fileSizeLimitWarnsAndKeepsEarlierFile();
     void chartSavedAsPngAndSvg();
+    void warningSaysWhatAndWhere_data();
+    void warningSaysWhatAndWhere();
+    void closingTheWindowEndsTheProgram();
     void chartThatCannotBeWrittenWarns();
     void fileSizeLimitInChild();
 
@@ -438,6 +444,67 @@ void TestExportSlot::chartThatCannotBeWrittenWarns()
     user.run(m_f->controller->chart()->saveButton());
     QCOMPARE(user.warnings.size(), 1);
     verifyWarning(user.warnings.at(0), name);
+}
+
+// Why a file could not be written, in the window's language, with the
+// system's message behind it, for the kinds of failure a user can act on.
+void TestExportSlot::warningSaysWhatAndWhere_data()
+{
+    QTest::addColumn<QString>("name"); // in the temporary folder
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("name too long")
+        << QString(300, u'k') + QStringLiteral("_dot.txt") << "Der Dateiname ist zu lang.";
+    QTest::newRow("no such folder") << "gone/mess_dot.txt"
+                                    << "Den Ordner gibt es nicht.";
+    QTest::newRow("a folder of that name") << "taken"
+                                           << "Unter diesem Namen steht ein Ordner.";
+}
+
+void TestExportSlot::warningSaysWhatAndWhere()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, reason);
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("taken")));
+    const QString path = m_dir->filePath(name);
+    int systemError = 0;
+    const QString systemMessage
+        = MeasurementExport::writeExportFile(path, QStringLiteral("x\n"), &systemError);
+    QVERIFY(!systemMessage.isEmpty());
+    const QString text = writeFailure(path, systemMessage, systemError);
+    QCOMPARE(text, reason + QStringLiteral(" (") + systemMessage + u')');
+
+    // The warning gives the whole path, whatever the caller passed.
+    const QString relative = QDir(QDir::currentPath()).relativeFilePath(path);
+    QString warning;
+    QTimer::singleShot(0, [&warning] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            warning = box->text();
+            box->accept();
+        }
+    });
+    warnNotWritten(m_f->controller->mainWidget, relative, text);
+    QVERIFY2(warning.contains(QDir::toNativeSeparators(path)), qPrintable(warning));
+}
+
+// An open preview does not keep the program running once the main window is
+// closed.
+void TestExportSlot::closingTheWindowEndsTheProgram()
+{
+    ExportUser user;
+    user.choose = QStringLiteral("proposed");
+    user.run(m_f->ui().ExportMesswerte_PB);
+    QCOMPARE(previewWindows().size(), 1);
+    // The application decides in its event loop: run it, with a way out
+    // after three seconds should the preview keep it running.
+    QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+    QTimer::singleShot(0, m_f->controller->mainWidget, &QWidget::close);
+    QTimer fallback;
+    fallback.setSingleShot(true);
+    QObject::connect(&fallback, &QTimer::timeout, qApp, &QCoreApplication::quit);
+    fallback.start(3000);
+    QApplication::exec();
+    QCOMPARE(lastClosed.size(), 1);
+    QVERIFY(fallback.isActive()); // it ended by itself, well before the way out
 }
 
 QTEST_MAIN(TestExportSlot)

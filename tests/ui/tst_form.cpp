@@ -86,10 +86,10 @@ void TestForm::widgets_data()
         {"Duration_SB", "QSpinBox", "frame_5", {290, 130, 61, 22}},
         {"BrightnessSpinBox_LB", "QLabel", "frame_5", {20, 160, 261, 20}},
         {"BrightnessValue_SB", "QSpinBox", "frame_5", {290, 160, 61, 22}},
-        {"ID_range_LB", "QLabel", "frame_5", {360, 64, 51, 31}},
-        {"label_15", "QLabel", "frame_5", {360, 105, 71, 31}},
-        {"label_16", "QLabel", "frame_5", {360, 144, 71, 31}},
-        {"label_17", "QLabel", "frame_5", {360, 186, 71, 31}},
+        {"ID_range_LB", "QLabel", "frame_5", {360, 70, 95, 22}},
+        {"label_15", "QLabel", "frame_5", {360, 100, 95, 22}},
+        {"label_16", "QLabel", "frame_5", {360, 130, 95, 22}},
+        {"label_17", "QLabel", "frame_5", {360, 160, 95, 22}},
         {"WriteConfig_PB", "QPushButton", "frame_5", {160, 20, 131, 31}},
         {"ReadConfig_PB", "QPushButton", "frame_5", {10, 20, 141, 31}},
         {"geraeteID_SB", "QSpinBox", "frame_5", {290, 70, 61, 22}},
@@ -106,8 +106,8 @@ void TestForm::widgets_data()
         {"DauerTime_SB", "QSpinBox", "frame_7", {280, 190, 61, 22}},
         {"DauerCycles_SB", "QSpinBox", "frame_7", {280, 160, 61, 22}},
         {"Incoming_Data_TextEdit", "QTextBrowser", "frame_7", {20, 220, 361, 41}},
-        {"label_19", "QLabel", "frame_7", {350, 150, 71, 31}},
-        {"label_18", "QLabel", "frame_7", {350, 180, 71, 31}},
+        {"label_19", "QLabel", "frame_7", {348, 160, 80, 22}},
+        {"label_18", "QLabel", "frame_7", {348, 190, 80, 22}},
         {"DurationSpinBox_LB_2", "QLabel", "frame_7", {50, 160, 221, 20}},
         {"BrightnessSpinBox_LB_2", "QLabel", "frame_7", {40, 190, 231, 20}},
         {"DurationSpinBox_LB_5", "QLabel", "frame_7", {10, 30, 401, 20}},
@@ -175,6 +175,9 @@ void TestForm::noOtherNamedWidgets()
 
 void TestForm::window()
 {
+    // Text from the device is shown as it came, never read as markup.
+    for (QLabel *label : {m_ui.SerialNumber_lb, m_ui.CheckDatum_lb, m_ui.FirmwareVersionsNumber_lb})
+        QCOMPARE(label->textFormat(), Qt::PlainText);
     QCOMPARE(m_window->objectName(), QStringLiteral("KalvorIIControl"));
     QCOMPARE(m_window->windowModality(), Qt::WindowModal);
     QCOMPARE(m_window->size(), QSize(929, 550));

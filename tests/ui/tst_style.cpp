@@ -3,6 +3,10 @@
 
 #include "ui_kalvor2control.h"
 
+#include <QComboBox>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStyleOptionSpinBox>
 #include <QtTest>
@@ -26,7 +30,9 @@ QString normalised(QString sheet)
 QString spinBoxSheet(const QString &type)
 {
     return QStringLiteral(
-               "T { background-color: rgb(255,255,255) }"
+               "T { background-color: rgb(255,255,255); color: rgb(0,0,0);"
+               "  selection-background-color: rgb(48,140,198); selection-color: rgb(255,255,255) }"
+               "T:disabled { color: rgb(90,90,90) }"
                "T::up-button { subcontrol-origin: border; subcontrol-position: top right;"
                "  background-color: rgb(180,181,185); border: 1px solid rgb(131,131,131); right: "
                "1px; top: 1px;"
@@ -55,7 +61,9 @@ QString spinBoxSheet(const QString &type)
 QString editSheet(const QString &type)
 {
     return QStringLiteral(
-               "T { background-color: rgb(255,255,255) }"
+               "T { background-color: rgb(255,255,255); color: rgb(0,0,0);"
+               "  selection-background-color: rgb(48,140,198); selection-color: rgb(255,255,255) }"
+               "T:disabled { color: rgb(90,90,90) }"
                "T::up-button { background-color: rgb(180,181,185); border: 1px solid "
                "rgb(131,131,131);"
                "  right: 1px; top: 1px; width: 14px; height: 7px }"
@@ -71,23 +79,27 @@ QString editSheet(const QString &type)
 }
 
 const QString tabSheet
-    = QStringLiteral("QWidget { background: rgb(169,192,198) }"
+    = QStringLiteral("QWidget { background: rgb(169,192,198); color: rgb(0,0,0) }"
                      "QTabWidget::pane { border-top: 0px solid; background: rgb(169,192,198) }"
                      "QTabWidget::tab-bar { left: 0px }"
-                     "QTabBar::tab { background: rgb(125,160,170); border-top-left-radius: 4px;"
+                     "QTabBar::tab { background: rgb(125,160,170); color: rgb(0,0,0);"
+                     "  border-top-left-radius: 4px;"
                      "  border-top-right-radius: 4px; min-width: 46ex; padding: 6px }"
                      "QTabBar::tab:selected, QTabBar::tab:hover { background: rgb(169,192,198) }"
                      "QTabBar::tab:!selected { margin-top: 2px }");
 
 const QString buttonSheet = QStringLiteral("QPushButton { border: 0px solid #8f8f91; "
                                            "border-radius: 0px; background-color: rgb(135,161,178);"
-                                           "  min-width: 80px }"
+                                           "  color: rgb(0,0,0); min-width: 80px }"
+                                           "QPushButton:disabled { color: rgb(190,190,190) }"
+                                           "QPushButton:focus { border: 2px solid rgb(0,90,110) }"
                                            "QPushButton:pressed { background: rgb(169,192,198) }"
                                            "QPushButton:flat { border: none }");
 
 const QString treeSheet = QStringLiteral(
     "QTreeWidget { background-color: rgb(91,123,144); color: rgb(177, 194, 208) }"
-    "QTreeWidget QHeaderView:section { background-color: rgb(135,161,178); border-left: none;"
+    "QTreeWidget QHeaderView:section { background-color: rgb(135,161,178); color: rgb(0,0,0);"
+    "  border-left: none;"
     "  border-top: none; border-bottom: 0px solid rgb(181, 182, 200);"
     "  border-right: 0px solid rgb(181, 182, 200) }");
 
@@ -139,6 +151,9 @@ private slots:
     void tabs();
     void rangeEndArrows_data();
     void rangeEndArrows();
+    void dialogsKeepTheDesktopLook();
+    void valuesReadableInAnyScheme_data();
+    void valuesReadableInAnyScheme();
 
 private:
     QImage grabOnPage(int page);
@@ -166,14 +181,17 @@ void TestStyle::sheets_data()
     QTest::addColumn<bool>("exact"); // short sheets are set character for character
 
     const QString caption = QStringLiteral("color: rgb(177, 194, 208);");
-    const QString cell = QStringLiteral("background-color: rgb(125, 160, 170);");
+    const QString cell
+        = QStringLiteral("background-color: rgb(125, 160, 170);\ncolor: rgb(0, 0, 0);");
     QHash<QString, QPair<QString, bool>> sheets = {
         // The light end of the gradient spells out its alpha: Qt 6 rejects a
         // three-component rgba() and the gradient would fade to black.
+        // Scoped to the window and the banner (which paints it in its own box),
+        // so that dialogs parented to the window keep the desktop's look.
         {"KalvorIIControl",
-         {QStringLiteral(
-              "background-color: qlineargradient(spread:pad, x1:1, y1:0.205, x2:0, y2:0, "
-              "stop:0 rgba(120, 148, 167, 255), stop:1 rgba(212,220,228,255));\n\n"),
+         {QStringLiteral("#KalvorIIControl, #Corvand_Logo_LB {\n    background-color: "
+                         "qlineargradient(spread:pad, x1:1, y1:0.205, x2:0, y2:0, "
+                         "stop:0 rgba(120, 148, 167, 255), stop:1 rgba(212,220,228,255));\n}\n"),
           true}},
         {"tabWidget", {tabSheet, false}},
         {"frame_5",
@@ -184,7 +202,8 @@ void TestStyle::sheets_data()
           true}},
         {"label_9", {cell + QLatin1Char('\n'), true}},
         {"Messwert_treeWidget", {treeSheet, false}},
-        {"Speicherbelegung_PB", {QStringLiteral("background-color: rgb(135,161,178);"), true}},
+        {"Speicherbelegung_PB",
+         {QStringLiteral("background-color: rgb(135,161,178);\ncolor: rgb(0, 0, 0);"), true}},
         {"Huelsenpos_SB", {spinBoxSheet(QStringLiteral("QDoubleSpinBox")), false}},
         {"timeEdit", {editSheet(QStringLiteral("QTimeEdit")), false}},
         {"dateEdit", {editSheet(QStringLiteral("QDateEdit")), false}},
@@ -405,6 +424,123 @@ void TestStyle::rangeEndArrows()
         QVERIFY2(pale ? (light > 0 && dark == 0) : (dark > 0 && light == 0),
                  where + " dark " + QByteArray::number(dark) + " light "
                      + QByteArray::number(light));
+    }
+}
+
+// The window's sheets reach the window's own widgets only: a file dialog or
+// a message box opened with the window as parent looks as it does alone.
+void TestStyle::dialogsKeepTheDesktopLook()
+{
+    const auto comboOf = [](QFileDialog &dialog) {
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setDirectory(QDir::tempPath());
+        dialog.resize(600, 400);
+        auto *combo = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        return combo ? combo->grab().toImage() : QImage();
+    };
+    QFileDialog withWindow(m_window);
+    QFileDialog alone;
+    const QImage inWindow = comboOf(withWindow);
+    QVERIFY(!inWindow.isNull());
+    QCOMPARE(inWindow, comboOf(alone));
+
+    QMessageBox boxWithWindow(QMessageBox::Warning, QStringLiteral("Export"), QStringLiteral("x"),
+                              QMessageBox::Yes | QMessageBox::No, m_window);
+    QMessageBox boxAlone(QMessageBox::Warning, QStringLiteral("Export"), QStringLiteral("x"),
+                         QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(boxWithWindow.button(QMessageBox::Yes)->grab().toImage(),
+             boxAlone.button(QMessageBox::Yes)->grab().toImage());
+}
+
+namespace {
+
+double luminance(QColor c)
+{
+    const auto channel
+        = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double contrast(QColor a, QColor b)
+{
+    const double la = luminance(a) + 0.05;
+    const double lb = luminance(b) + 0.05;
+    return la > lb ? la / lb : lb / la;
+}
+
+// The contrast of a value's text against the field behind it, measured on
+// the field's picture: the commonest colour is the background, the text is
+// the colour farthest from it.
+double valueContrast(QWidget *field)
+{
+    const QImage image = field->grab().toImage();
+    QHash<QRgb, int> count;
+    // The text area: left of the arrow buttons, inside the frame.
+    const QRect area(3, 3, image.width() - 22, image.height() - 6);
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ++count[image.pixel(x, y)];
+    const QRgb background
+        = std::max_element(count.cbegin(), count.cend(), [](int a, int b) { return a < b; }).key();
+    double best = 1;
+    for (auto it = count.cbegin(); it != count.cend(); ++it)
+        best = std::max(best, contrast(QColor(it.key()), QColor(background)));
+    return best;
+}
+
+QPalette darkPalette()
+{
+    QPalette dark;
+    const QColor window(53, 53, 53), base(35, 35, 35), text(240, 240, 240);
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        const QColor shownText = group == QPalette::Disabled ? QColor(128, 128, 128) : text;
+        dark.setColor(group, QPalette::Window, window);
+        dark.setColor(group, QPalette::Base, base);
+        dark.setColor(group, QPalette::Button, window);
+        dark.setColor(group, QPalette::WindowText, shownText);
+        dark.setColor(group, QPalette::Text, shownText);
+        dark.setColor(group, QPalette::ButtonText, shownText);
+        dark.setColor(group, QPalette::Highlight, QColor(42, 130, 218));
+        dark.setColor(group, QPalette::HighlightedText, Qt::black);
+    }
+    return dark;
+}
+
+} // namespace
+
+// Every value field reads, in a light and in a dark desktop scheme: text
+// against background at least 4.5:1.
+void TestStyle::valuesReadableInAnyScheme_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("light scheme") << false;
+    QTest::newRow("dark scheme") << true;
+}
+
+void TestStyle::valuesReadableInAnyScheme()
+{
+    QFETCH(bool, dark);
+    const QPalette previous = QApplication::palette();
+    auto restore = qScopeGuard([&] { QApplication::setPalette(previous); });
+    if (dark)
+        QApplication::setPalette(darkPalette());
+    QWidget window;
+    Ui::KalvorIIControl ui;
+    ui.setupUi(&window);
+    window.setFixedSize(929, 550);
+    for (QAbstractSpinBox *field : window.findChildren<QAbstractSpinBox *>()) {
+        if (field == ui.Funkkanal_SB)
+            continue; // never shown
+        if (auto *box = qobject_cast<QSpinBox *>(field))
+            box->setValue(box->minimum() + 8);
+        else if (auto *sleeve = qobject_cast<QDoubleSpinBox *>(field))
+            sleeve->setValue(2.25);
+        const double ratio = valueContrast(field);
+        QVERIFY2(ratio >= 4.5,
+                 qPrintable(QStringLiteral("%1: %2:1 (%3)")
+                                .arg(field->objectName())
+                                .arg(ratio, 0, 'f', 2)
+                                .arg(field->isEnabled() ? "enabled" : "disabled")));
     }
 }
 

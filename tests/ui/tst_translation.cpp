@@ -2,7 +2,16 @@
 // "KalvorIIControl", the shipped English translation covers all of them, and
 // the program's way of loading it finds the file in the current directory.
 
+#include "controller/clock.h"
+#include "controller/kalvoriicontrol.h"
+#include "fakedriver.h"
+#include "ui/language.h"
 #include "ui_kalvor2control.h"
+
+#include <QDateEdit>
+#include <QDoubleSpinBox>
+#include <QMessageBox>
+#include <QPushButton>
 
 #include <QTemporaryDir>
 #include <QTranslator>
@@ -140,7 +149,9 @@ private slots:
     void sharedTranslation();
     void everySourceTranslated_data() { addTextRows(); }
     void everySourceTranslated();
+    void loadsFromCurrentDirectory_data();
     void loadsFromCurrentDirectory();
+    void qtTextsAndFormatsFollowTheWindow();
 };
 
 void TestTranslation::sourceTexts()
@@ -232,26 +243,95 @@ void TestTranslation::everySourceTranslated()
     QVERIFY(translator.translate("SomethingElse", source.toUtf8().constData()).isEmpty());
 }
 
+// A KVVIItr.qm in the current folder wins, whatever the system's language;
+// without one there, an installed program (a temporary prefix here, laid out
+// as `cmake --install` lays it out) loads its own when the system prefers
+// English, and stays German on a German desktop or a C locale.
+void TestTranslation::loadsFromCurrentDirectory_data()
+{
+    QTest::addColumn<bool>("inCurrentFolder");
+    QTest::addColumn<QStringList>("uiLanguages");
+    QTest::addColumn<QString>("loaded"); // "current", "installed" or empty
+    QTest::newRow("current folder, German desktop") << true << QStringList{"de-DE"} << "current";
+    QTest::newRow("installed, English desktop")
+        << false << QStringList{"en-US", "de-DE"} << "installed";
+    QTest::newRow("installed, French then English")
+        << false << QStringList{"fr-FR", "en-GB"} << "installed";
+    QTest::newRow("installed, German before English")
+        << false << QStringList{"de-DE", "en-US"} << "";
+    QTest::newRow("installed, C locale") << false << QStringList{"C"} << "";
+    QTest::newRow("installed, French only") << false << QStringList{"fr-FR"} << "";
+}
+
 void TestTranslation::loadsFromCurrentDirectory()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString previous = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(dir.path()));
-    auto restore = qScopeGuard([&] { QDir::setCurrent(previous); });
+    QFETCH(bool, inCurrentFolder);
+    QFETCH(QStringList, uiLanguages);
+    QFETCH(QString, loaded);
+    QTemporaryDir current;
+    QTemporaryDir prefix;
+    QVERIFY(current.isValid() && prefix.isValid());
+    QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("bin")));
+    const QString installed = QDir(prefix.filePath(QStringLiteral("bin")))
+                                  .filePath(QStringLiteral(KALVOR2_TRANSLATIONS_FROM_BIN));
+    QVERIFY(QDir().mkpath(installed));
+    QVERIFY(QFile::copy(QStringLiteral(KALVOR2_QM_FILE), QDir(installed).filePath("KVVIItr.qm")));
+    if (inCurrentFolder)
+        QVERIFY(QFile::copy(QStringLiteral(KALVOR2_QM_FILE), current.filePath("KVVIItr.qm")));
 
-    {
-        // Nothing there yet: loading fails and the form stays German.
-        QTranslator translator;
-        QVERIFY(!translator.load(QStringLiteral("KVVIItr")));
+    const QString file = Language::translationFile(current.path(), installed, uiLanguages);
+    if (loaded.isEmpty()) {
+        QVERIFY2(file.isEmpty(), qPrintable(file));
+        return;
     }
-    QVERIFY(
-        QFile::copy(QStringLiteral(KALVOR2_QM_FILE), dir.filePath(QStringLiteral("KVVIItr.qm"))));
-    // The program's call: base name only, directory, delimiters and suffix
-    // left at their defaults, so ".qm" is tried and the current directory used.
+    QCOMPARE(QFileInfo(file).absolutePath(),
+             QFileInfo(loaded == QLatin1String("current") ? current.path() : installed)
+                 .absoluteFilePath());
     QTranslator translator;
-    QVERIFY(translator.load(QStringLiteral("KVVIItr")));
+    QVERIFY(translator.load(file));
     QCOMPARE(translator.translate(context, "Speicher lesen"), QStringLiteral("Read memory"));
+}
+
+// One language in the window: a German one gets Qt's own texts in German
+// ("Ja", "Nein") and German date and number formats; the English one English.
+void TestTranslation::qtTextsAndFormatsFollowTheWindow()
+{
+    QTranslator program;
+    QTranslator qt;
+    Language::install(*qApp, program, qt, QString());
+    auto restore = qScopeGuard([&] {
+        QCoreApplication::removeTranslator(&program);
+        QCoreApplication::removeTranslator(&qt);
+        QLocale::setDefault(QLocale::c());
+    });
+    {
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Ja"));
+        QCOMPARE(box.button(QMessageBox::No)->text(), QStringLiteral("&Nein"));
+        auto driver = std::make_unique<FakeDriver>();
+        driver->deviceCountResult = 0;
+        KalvorIIControl controller(std::move(driver));
+        Clock::setFixed(QDateTime(QDate(2026, 12, 7), QTime(9, 5, 0)));
+        controller.clockTick();
+        Clock::setFixed(QDateTime());
+        QCOMPARE(controller.ui.dateEdit->text(), QStringLiteral("07.12.2026"));
+        QCOMPARE(controller.ui.timeEdit->text(), QStringLiteral("09:05:00"));
+        controller.ui.Huelsenpos_SB->setValue(2.25);
+        QCOMPARE(controller.ui.Huelsenpos_SB->text(), QStringLiteral("2,25"));
+    }
+    QCoreApplication::removeTranslator(&program);
+    QCoreApplication::removeTranslator(&qt);
+    QTranslator english;
+    QTranslator noQt;
+    Language::install(*qApp, english, noQt, QStringLiteral(KALVOR2_QM_FILE));
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Yes"));
+    QDoubleSpinBox sleeve;
+    sleeve.setValue(2.25);
+    QCOMPARE(sleeve.text(), QStringLiteral("2.25"));
+    QCoreApplication::removeTranslator(&english);
 }
 
 QTEST_MAIN(TestTranslation)

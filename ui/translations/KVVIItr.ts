@@ -283,6 +283,38 @@
         <source>Diagramm speichern</source>
         <translation>Save chart</translation>
     </message>
+    <message>
+        <source>Der Dateiname ist zu lang.</source>
+        <translation>The file name is too long.</translation>
+    </message>
+    <message>
+        <source>Den Ordner gibt es nicht.</source>
+        <translation>The folder does not exist.</translation>
+    </message>
+    <message>
+        <source>Unter diesem Namen steht ein Ordner.</source>
+        <translation>A folder has that name.</translation>
+    </message>
+    <message>
+        <source>Der Ordner liegt auf einem schreibgeschützten Datenträger.</source>
+        <translation>The folder is on a read-only drive.</translation>
+    </message>
+    <message>
+        <source>Keine Berechtigung, in diesem Ordner zu schreiben.</source>
+        <translation>No permission to write in this folder.</translation>
+    </message>
+    <message>
+        <source>Der Datenträger ist voll.</source>
+        <translation>The drive is full.</translation>
+    </message>
+    <message>
+        <source>Die Datei wäre größer, als der Datenträger erlaubt.</source>
+        <translation>The file would be larger than the drive allows.</translation>
+    </message>
+    <message>
+        <source>Die Datei ließ sich nicht schreiben.</source>
+        <translation>The file could not be written.</translation>
+    </message>
 </context>
 <context>
     <name>MeasurementChart</name>

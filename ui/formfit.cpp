@@ -1,0 +1,114 @@
+#include "formfit.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace {
+
+// Room a button's text needs beyond its own width: the style's margins.
+constexpr int buttonMargin = 10;
+constexpr int smallestPointSize = 7;
+// Widgets whose centres lie this close count as one row.
+constexpr int rowTolerance = 12;
+
+int neededWidth(const QPushButton *button, const QFont &font)
+{
+    return QFontMetrics(font).horizontalAdvance(button->text()) + buttonMargin;
+}
+
+} // namespace
+
+bool FormFit::textFits(const QPushButton *button)
+{
+    return neededWidth(button, button->font()) <= button->width();
+}
+
+bool FormFit::textFits(const QLabel *label)
+{
+    const QFontMetrics metrics(label->font());
+    const QStringList lines = label->text().split(QLatin1Char('\n'));
+    int widest = 0;
+    for (const QString &line : lines)
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    return widest <= label->contentsRect().width();
+}
+
+void FormFit::fitButtonRow(const QList<QPushButton *> &row, int right)
+{
+    if (row.isEmpty()
+        || std::all_of(row.cbegin(), row.cend(), [](const QPushButton *b) { return textFits(b); }))
+        return;
+    const int left = row.first()->x();
+    const int gap = row.size() > 1 ? row.at(1)->x() - (row.at(0)->x() + row.at(0)->width()) : 0;
+    const int room = right - left - gap * int(row.size() - 1);
+
+    QFont font = row.first()->font();
+    QList<int> widths;
+    for (;;) {
+        widths.clear();
+        int total = 0;
+        for (const QPushButton *button : row) {
+            widths << neededWidth(button, font);
+            total += widths.last();
+        }
+        if (total <= room || font.pointSize() <= smallestPointSize) {
+            // Whatever room is left is shared out evenly.
+            const int spare = std::max(0, room - total) / int(row.size());
+            for (int &width : widths)
+                width += spare;
+            break;
+        }
+        font.setPointSize(font.pointSize() - 1);
+    }
+    int x = left;
+    for (int i = 0; i < row.size(); ++i) {
+        QPushButton *button = row.at(i);
+        if (font != button->font())
+            button->setFont(font);
+        button->setGeometry(x, button->y(), widths.at(i), button->height());
+        x += widths.at(i) + gap;
+    }
+}
+
+QList<QWidget *> FormFit::readingOrder(const QList<QWidget *> &containers)
+{
+    QList<QWidget *> order;
+    for (QWidget *container : containers) {
+        QList<QWidget *> widgets;
+        // The form's own widgets (Qt names the parts it builds them from
+        // "qt_..."), the ones Tab can reach.
+        for (QWidget *child : container->findChildren<QWidget *>()) {
+            const QString name = child->objectName();
+            if (!name.isEmpty() && !name.startsWith(QLatin1String("qt_"))
+                && (child->focusPolicy() & Qt::TabFocus) && child->isVisibleTo(container))
+                widgets << child;
+        }
+        const auto centre
+            = [container](const QWidget *w) { return w->mapTo(container, w->rect().center()); };
+        std::sort(widgets.begin(), widgets.end(), [&](const QWidget *a, const QWidget *b) {
+            return centre(a).y() < centre(b).y();
+        });
+        // Rows, then left to right within each.
+        for (qsizetype start = 0; start < widgets.size();) {
+            qsizetype end = start + 1;
+            while (end < widgets.size()
+                   && centre(widgets.at(end)).y() - centre(widgets.at(start)).y() <= rowTolerance)
+                ++end;
+            std::sort(
+                widgets.begin() + start, widgets.begin() + end,
+                [&](const QWidget *a, const QWidget *b) { return centre(a).x() < centre(b).x(); });
+            start = end;
+        }
+        order += widgets;
+    }
+    return order;
+}
+
+void FormFit::setReadingOrder(const QList<QWidget *> &containers)
+{
+    const QList<QWidget *> order = readingOrder(containers);
+    for (int i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QList>
+
+class QLabel;
+class QPushButton;
+class QWidget;
+
+// The form places its widgets at fixed positions, made for the fonts of its
+// first platform. These keep its texts whole with the fonts of this one.
+namespace FormFit {
+
+// A row of buttons keeps its places while every text fits. Otherwise the
+// buttons share the room from the first one's left edge to `right`, each as
+// wide as its text needs; where that room is too small even so, their font
+// gets smaller until the texts fit.
+void fitButtonRow(const QList<QPushButton *> &row, int right);
+
+// Whether the widget's text fits inside it (what the tests check).
+bool textFits(const QPushButton *button);
+bool textFits(const QLabel *label);
+
+// The widgets that take the keyboard focus inside each container, in reading
+// order (top to bottom, and left to right within a row; the containers one
+// after the other), become the Tab order.
+void setReadingOrder(const QList<QWidget *> &containers);
+// The same widgets in that order.
+QList<QWidget *> readingOrder(const QList<QWidget *> &containers);
+
+} // namespace FormFit
