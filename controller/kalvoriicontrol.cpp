@@ -10,7 +10,6 @@
 #include "protocol/commands.h"
 #include "protocol/configwrite.h"
 #include "protocol/devicesettings.h"
-#include "protocol/receivedtext.h"
 #include "protocol/reportdrain.h"
 #include "ui/formfit.h"
 #include "ui/measurementchart.h"
@@ -23,9 +22,6 @@
 #include <QMessageBox>
 #include <QStyle>
 #include <QTabWidget>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <QWidget>
@@ -33,27 +29,9 @@
 #include <csignal>
 
 namespace {
-// One receive run moves at most this much, so that a burst stays bounded.
-constexpr int receiveChunk = 65536;
 // Parser calls per clock tick: a full memory report is worked off over
 // several ticks instead of freezing the window.
 constexpr int drainLimit = 250;
-// The hidden receive log is never shown; capping it keeps a long session's
-// memory bounded (a full memory read adds about 50,000 lines): at most
-// 100,000 lines, and beyond 16 Mi characters the oldest go, down to 12 Mi. Its
-// lines are broken at a bounded length, because the text view lays a line
-// out again whenever text is added to it: text without line feeds would make
-// every receive run cost as much as everything received so far.
-constexpr int logLineLimit = 100000;
-constexpr int logLineLength = 1000;
-constexpr int logCharacterLimit = 16 * 1024 * 1024;
-constexpr int logCharacterLowMark = 12 * 1024 * 1024;
-// Text that waits without a separator is kept up to this much (a full memory
-// sent as one report is about 1.1 M characters); beyond it the oldest goes,
-// down to the low mark, so that the cut happens seldom.
-constexpr qsizetype accumulatorCap = 4 * 1024 * 1024;
-constexpr qsizetype accumulatorLowMark = accumulatorCap - 512 * 1024;
-const QString separator = QStringLiteral("=========================");
 } // namespace
 
 // Marks a slot that writes to the device as running, from its first write
@@ -98,7 +76,7 @@ KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)
     ui.Funkkanal_SB->setVisible(false);
     addChartPage();
     fitToFonts();
-    ui.Incoming_Data_TextEdit->document()->setMaximumBlockCount(logLineLimit);
+    ui.Incoming_Data_TextEdit->document()->setMaximumBlockCount(receiveLogLineLimit);
 
     link = new FTDI_Control(std::move(driver));
 
@@ -250,95 +228,6 @@ void KalvorIIControl::saveChart()
         warnNotWritten(mainWidget, chosen, writeFailure(chosen, error, systemError));
 }
 
-// Counts the converters and opens the first one that opens (with count of
-// -1, the driver could not list them: opening is still tried once).
-bool KalvorIIControl::openConverter()
-{
-    m_deviceCount = link->deviceCount();
-    m_openFailure = FT_OK;
-    for (int index = 0; index < qMax(1, m_deviceCount); ++index) {
-        if (!link->openDevice(QStringLiteral("USB Serial Converter"), index)) {
-            m_connected = true;
-            return true;
-        }
-        m_openFailure = link->status();
-    }
-    m_connected = false;
-    return false;
-}
-
-void KalvorIIControl::lookForConverter()
-{
-    // A command sequence's pauses serve the timers: opening now would put
-    // the opening text and a request into the middle of its commands.
-    if (m_commandRunning)
-        return;
-    if (checkConnection()) {
-        const int count = link->deviceCount();
-        if (count != m_deviceCount) {
-            m_deviceCount = count;
-            updateConnectionLabel();
-        }
-        return;
-    }
-    const int count = link->deviceCount();
-    if (count <= 0 || !openConverter()) {
-        m_deviceCount = count;
-        if (count <= 0)
-            m_openFailure = FT_OK;
-        updateConnectionLabel();
-        return;
-    }
-    // A half report from the old connection must not join the new one's
-    // greeting: what waits without a separator goes.
-    while (link->bytesAvailable() > 0)
-        receiveOnce();
-    const qsizetype lastSeparator = receiveAccumulator.lastIndexOf(separator);
-    receiveAccumulator.truncate(lastSeparator < 0 ? 0 : lastSeparator + separator.size());
-    m_parser.accumulatorReplaced();
-    updateConnectionLabel();
-    updateButtons();
-    ReadKVIIconfiguration();
-}
-
-// Notices a converter that went away under the open link (the link has
-// closed it): the label, the buttons and a running read learn of it at once.
-bool KalvorIIControl::checkConnection()
-{
-    if (m_connected && !link->isOpen()) {
-        m_connected = false;
-        m_openFailure = FT_OK;
-        m_deviceCount = link->deviceCount();
-        m_read.linkLost();
-        updateConnectionLabel();
-        updateButtons();
-    }
-    return m_connected;
-}
-
-void KalvorIIControl::updateConnectionLabel()
-{
-    // The label keeps the form of the program's first version, in English.
-    ui.FTDI_connection_LB->setText(
-        QString::number(m_deviceCount) + QLatin1String(" Kalvor 2 found and ")
-        + QLatin1String(m_connected ? "1" : "0") + QLatin1String(" connected"));
-    QString reason;
-    if (!m_connected && m_deviceCount > 0 && m_openFailure != FT_OK) {
-        if (m_openFailure == FT_PERMISSION_DENIED)
-            reason = tr("Keine Berechtigung: zur Gruppe „dialout“ hinzufügen und neu anmelden");
-        else if (m_openFailure == FT_DEVICE_BUSY)
-            reason = tr("Ein anderes Programm benutzt den Wandler");
-        else
-            reason = tr("Der Wandler lässt sich nicht öffnen");
-    }
-    ui.ConnectionReason_lb->setText(reason);
-    ui.ConnectionReason_lb->setVisible(!reason.isEmpty());
-    // With a reason below it, the label moves to the cell's upper half.
-    ui.FTDI_connection_LB->setAlignment(Qt::AlignHCenter
-                                        | (reason.isEmpty() ? Qt::AlignVCenter : Qt::AlignTop));
-    ui.FTDI_connection_LB->setMargin(reason.isEmpty() ? 0 : 4);
-}
-
 bool KalvorIIControl::deviceCommandsAllowed() const
 {
     return link->isOpen() && !m_read.running() && !m_commandRunning;
@@ -422,7 +311,8 @@ void KalvorIIControl::clockTick()
     if (!m_read.running())
         return;
     const bool ended = m_read.endsNow(Clock::steadyMs(), int(m_rows.size()), [this] {
-        return !m_parser.recordWaiting() && !receiveAccumulator.contains(separator);
+        return !m_parser.recordWaiting()
+            && !receiveAccumulator.contains(QLatin1String(reportSeparator));
     });
     updateReadStatus();
     if (ended)
@@ -432,80 +322,6 @@ void KalvorIIControl::clockTick()
 void KalvorIIControl::receiveSerialData()
 {
     receiveOnce();
-}
-
-void KalvorIIControl::receiveOnce()
-{
-    const int n = qMin(link->bytesAvailable(), receiveChunk);
-    if (n <= 0) {
-        checkConnection();
-        return;
-    }
-    QByteArray buffer(n, '\0');
-    buffer.truncate(link->takeBytes(buffer.data(), n));
-    const QString text = receivedText(buffer);
-    if (text.isEmpty())
-        return;
-    appendToLog(text);
-    receiveAccumulator.append(text);
-    capAccumulator();
-    m_read.received(text, Clock::steadyMs());
-}
-
-void KalvorIIControl::appendToLog(const QString &text)
-{
-    QString broken;
-    const QString *logged = &text;
-    const qsizetype lastBreak = text.lastIndexOf(QLatin1Char('\n'));
-    const qsizetype firstBreak = lastBreak < 0 ? -1 : text.indexOf(QLatin1Char('\n'));
-    // Most text (reports) has short lines and goes in as it is.
-    if (m_logLineLength + (firstBreak < 0 ? text.size() : firstBreak) > logLineLength
-        || text.size() - lastBreak - 1 > logLineLength) {
-        broken.reserve(text.size() + text.size() / logLineLength + 1);
-        for (QChar c : text) {
-            if (c == QLatin1Char('\n')) {
-                m_logLineLength = 0;
-            } else if (m_logLineLength == logLineLength) {
-                broken += QLatin1Char('\n');
-                m_logLineLength = 0;
-            }
-            broken += c;
-            if (c != QLatin1Char('\n'))
-                ++m_logLineLength;
-        }
-        logged = &broken;
-    } else {
-        m_logLineLength
-            = lastBreak < 0 ? m_logLineLength + int(text.size()) : int(text.size() - lastBreak - 1);
-    }
-    // At the document's end, where the view's cursor stands in normal use,
-    // but without the view making that spot visible: the hidden view would
-    // lay out all of its text to find it.
-    QTextDocument *log = ui.Incoming_Data_TextEdit->document();
-    QTextCursor end(log);
-    end.movePosition(QTextCursor::End);
-    end.insertText(*logged);
-    if (log->characterCount() > logCharacterLimit) {
-        const QTextBlock keepFrom = log->findBlock(log->characterCount() - logCharacterLowMark);
-        QTextCursor oldest(log);
-        oldest.setPosition(keepFrom.position(), QTextCursor::KeepAnchor);
-        oldest.removeSelectedText();
-    }
-}
-
-// Text the parser can never take (no separator behind it) must not pile up
-// for ever: beyond the cap the oldest of it goes.
-void KalvorIIControl::capAccumulator()
-{
-    if (receiveAccumulator.size() <= accumulatorCap)
-        return;
-    const qsizetype lastSeparator = receiveAccumulator.lastIndexOf(separator);
-    const qsizetype waitingFrom = lastSeparator < 0 ? 0 : lastSeparator + separator.size();
-    const qsizetype waiting = receiveAccumulator.size() - waitingFrom;
-    if (waiting <= accumulatorCap)
-        return;
-    receiveAccumulator.remove(waitingFrom, waiting - accumulatorLowMark);
-    m_parser.accumulatorReplaced();
 }
 
 void KalvorIIControl::WriteConfigFromKalvorII()

@@ -30,6 +30,10 @@ class KalvorIIControl : public QObject
     Q_OBJECT
 
 public:
+    // The hidden receive log is never shown; capping it keeps a long
+    // session's memory bounded (a full memory read adds about 50,000 lines).
+    static constexpr int receiveLogLineLimit = 100000;
+
     // The link talks to the converter through `driver`: the kernel's serial
     // ports unless the program or a test hands in another backend.
     explicit KalvorIIControl(std::unique_ptr<FtdiDriver> driver

@@ -68,7 +68,7 @@ QStringList labelTexts()
     };
 }
 
-const QString separator = QStringLiteral("=========================");
+const QString separator = QString::fromLatin1(reportSeparator);
 
 // How a one-value rule turns the characters behind its label into a value.
 enum class Conversion { Text, Integer, SleevePosition, Firmware, MeasuringRange };

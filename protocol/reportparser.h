@@ -4,6 +4,9 @@
 
 #include <QString>
 
+// The text behind every report of the device: 25 equals signs.
+inline constexpr char reportSeparator[] = "=========================";
+
 // Turns the device's text reports into values and measurement rows.
 //
 // Each call moves at most one chunk (the text up to the next separator of 25

@@ -1,0 +1,95 @@
+// KalvorIIControl: the converter, found, opened, lost and found again.
+
+#include "kalvoriicontrol.h"
+
+#include "link/ftdi_control.h"
+
+// Counts the converters and opens the first one that opens (with count of
+// -1, the driver could not list them: opening is still tried once).
+bool KalvorIIControl::openConverter()
+{
+    m_deviceCount = link->deviceCount();
+    m_openFailure = FT_OK;
+    for (int index = 0; index < qMax(1, m_deviceCount); ++index) {
+        if (!link->openDevice(QStringLiteral("USB Serial Converter"), index)) {
+            m_connected = true;
+            return true;
+        }
+        m_openFailure = link->status();
+    }
+    m_connected = false;
+    return false;
+}
+
+void KalvorIIControl::lookForConverter()
+{
+    // A command sequence's pauses serve the timers: opening now would put
+    // the opening text and a request into the middle of its commands.
+    if (m_commandRunning)
+        return;
+    if (checkConnection()) {
+        const int count = link->deviceCount();
+        if (count != m_deviceCount) {
+            m_deviceCount = count;
+            updateConnectionLabel();
+        }
+        return;
+    }
+    const int count = link->deviceCount();
+    if (count <= 0 || !openConverter()) {
+        m_deviceCount = count;
+        if (count <= 0)
+            m_openFailure = FT_OK;
+        updateConnectionLabel();
+        return;
+    }
+    // A half report from the old connection must not join the new one's
+    // greeting: what waits without a separator goes.
+    while (link->bytesAvailable() > 0)
+        receiveOnce();
+    const qsizetype lastSeparator = receiveAccumulator.lastIndexOf(QLatin1String(reportSeparator));
+    receiveAccumulator.truncate(
+        lastSeparator < 0 ? 0 : lastSeparator + qsizetype(sizeof reportSeparator - 1));
+    m_parser.accumulatorReplaced();
+    updateConnectionLabel();
+    updateButtons();
+    ReadKVIIconfiguration();
+}
+
+// Notices a converter that went away under the open link (the link has
+// closed it): the label, the buttons and a running read learn of it at once.
+bool KalvorIIControl::checkConnection()
+{
+    if (m_connected && !link->isOpen()) {
+        m_connected = false;
+        m_openFailure = FT_OK;
+        m_deviceCount = link->deviceCount();
+        m_read.linkLost();
+        updateConnectionLabel();
+        updateButtons();
+    }
+    return m_connected;
+}
+
+void KalvorIIControl::updateConnectionLabel()
+{
+    // The label keeps the form of the program's first version, in English.
+    ui.FTDI_connection_LB->setText(
+        QString::number(m_deviceCount) + QLatin1String(" Kalvor 2 found and ")
+        + QLatin1String(m_connected ? "1" : "0") + QLatin1String(" connected"));
+    QString reason;
+    if (!m_connected && m_deviceCount > 0 && m_openFailure != FT_OK) {
+        if (m_openFailure == FT_PERMISSION_DENIED)
+            reason = tr("Keine Berechtigung: zur Gruppe „dialout“ hinzufügen und neu anmelden");
+        else if (m_openFailure == FT_DEVICE_BUSY)
+            reason = tr("Ein anderes Programm benutzt den Wandler");
+        else
+            reason = tr("Der Wandler lässt sich nicht öffnen");
+    }
+    ui.ConnectionReason_lb->setText(reason);
+    ui.ConnectionReason_lb->setVisible(!reason.isEmpty());
+    // With a reason below it, the label moves to the cell's upper half.
+    ui.FTDI_connection_LB->setAlignment(Qt::AlignHCenter
+                                        | (reason.isEmpty() ? Qt::AlignVCenter : Qt::AlignTop));
+    ui.FTDI_connection_LB->setMargin(reason.isEmpty() ? 0 : 4);
+}

@@ -1,0 +1,104 @@
+// KalvorIIControl: the receive run, from the link into the hidden log and the
+// receive accumulator.
+
+#include "kalvoriicontrol.h"
+
+#include "controller/clock.h"
+#include "link/ftdi_control.h"
+#include "protocol/receivedtext.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+// One receive run moves at most this much, so that a burst stays bounded.
+constexpr int receiveChunk = 65536;
+// The hidden log's lines are broken at a bounded length, because the text
+// view lays a line out again whenever text is added to it: text without line
+// feeds would make every receive run cost as much as everything received so
+// far. Beyond 16 Mi characters the oldest go, down to 12 Mi.
+constexpr int logLineLength = 1000;
+constexpr int logCharacterLimit = 16 * 1024 * 1024;
+constexpr int logCharacterLowMark = 12 * 1024 * 1024;
+// Text that waits without a separator is kept up to this much (a full memory
+// sent as one report is about 1.1 M characters); beyond it the oldest goes,
+// down to the low mark, so that the cut happens seldom.
+constexpr qsizetype accumulatorCap = 4 * 1024 * 1024;
+constexpr qsizetype accumulatorLowMark = accumulatorCap - 512 * 1024;
+} // namespace
+
+void KalvorIIControl::receiveOnce()
+{
+    const int n = qMin(link->bytesAvailable(), receiveChunk);
+    if (n <= 0) {
+        checkConnection();
+        return;
+    }
+    QByteArray buffer(n, '\0');
+    buffer.truncate(link->takeBytes(buffer.data(), n));
+    const QString text = receivedText(buffer);
+    if (text.isEmpty())
+        return;
+    appendToLog(text);
+    receiveAccumulator.append(text);
+    capAccumulator();
+    m_read.received(text, Clock::steadyMs());
+}
+
+void KalvorIIControl::appendToLog(const QString &text)
+{
+    QString broken;
+    const QString *logged = &text;
+    const qsizetype lastBreak = text.lastIndexOf(QLatin1Char('\n'));
+    const qsizetype firstBreak = lastBreak < 0 ? -1 : text.indexOf(QLatin1Char('\n'));
+    // Most text (reports) has short lines and goes in as it is.
+    if (m_logLineLength + (firstBreak < 0 ? text.size() : firstBreak) > logLineLength
+        || text.size() - lastBreak - 1 > logLineLength) {
+        broken.reserve(text.size() + text.size() / logLineLength + 1);
+        for (QChar c : text) {
+            if (c == QLatin1Char('\n')) {
+                m_logLineLength = 0;
+            } else if (m_logLineLength == logLineLength) {
+                broken += QLatin1Char('\n');
+                m_logLineLength = 0;
+            }
+            broken += c;
+            if (c != QLatin1Char('\n'))
+                ++m_logLineLength;
+        }
+        logged = &broken;
+    } else {
+        m_logLineLength
+            = lastBreak < 0 ? m_logLineLength + int(text.size()) : int(text.size() - lastBreak - 1);
+    }
+    // At the document's end, where the view's cursor stands in normal use,
+    // but without the view making that spot visible: the hidden view would
+    // lay out all of its text to find it.
+    QTextDocument *log = ui.Incoming_Data_TextEdit->document();
+    QTextCursor end(log);
+    end.movePosition(QTextCursor::End);
+    end.insertText(*logged);
+    if (log->characterCount() > logCharacterLimit) {
+        const QTextBlock keepFrom = log->findBlock(log->characterCount() - logCharacterLowMark);
+        QTextCursor oldest(log);
+        oldest.setPosition(keepFrom.position(), QTextCursor::KeepAnchor);
+        oldest.removeSelectedText();
+    }
+}
+
+// Text the parser can never take (no separator behind it) must not pile up
+// for ever: beyond the cap the oldest of it goes.
+void KalvorIIControl::capAccumulator()
+{
+    if (receiveAccumulator.size() <= accumulatorCap)
+        return;
+    const qsizetype lastSeparator = receiveAccumulator.lastIndexOf(QLatin1String(reportSeparator));
+    const qsizetype waitingFrom
+        = lastSeparator < 0 ? 0 : lastSeparator + qsizetype(sizeof reportSeparator - 1);
+    const qsizetype waiting = receiveAccumulator.size() - waitingFrom;
+    if (waiting <= accumulatorCap)
+        return;
+    receiveAccumulator.remove(waitingFrom, waiting - accumulatorLowMark);
+    m_parser.accumulatorReplaced();
+}
