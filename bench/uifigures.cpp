@@ -167,101 +167,78 @@ void streamingReport()
     printFigure(QStringLiteral("stream_tick_ratio"), lateMs / earlyMs, "x");
 }
 
-// One full receive run (65,536 characters, the most a run moves) into the
-// hidden log, with 5 MB already received and with an empty log.
-void logReceive()
+// A controller on a fake converter, and its receive runs timed.
+struct Receiver
 {
-    auto fakeOwner = std::make_unique<FakeDriver>();
-    FakeDriver *fake = fakeOwner.get();
-    auto controller = makeController(std::move(fakeOwner));
-    const QString records = worstLayoutReport(1000);
-    const QByteArray chunk = records.left(65536).toLatin1();
-
-    const auto receiveRun = [&](const QByteArray &bytes) {
-        fake->deliver(bytes);
+    FakeDriver *fake = nullptr;
+    std::unique_ptr<KalvorIIControl> controller;
+    Receiver()
+    {
+        auto fakeOwner = std::make_unique<FakeDriver>();
+        fake = fakeOwner.get();
+        controller = makeController(std::move(fakeOwner));
+    }
+    double run(const QByteArray &chunk)
+    {
+        fake->deliver(chunk);
         while (!fake->incoming.isEmpty())
             controller->link->poll();
         QElapsedTimer timer;
         timer.start();
         controller->receiveOnce();
-        return double(timer.nsecsElapsed()) / 1e6;
-    };
-    // The median of eleven runs: one run that the machine interrupts must not
-    // decide the figure.
-    const auto medianRun = [&] {
-        QList<double> runs;
-        for (int i = 0; i < 11; ++i) {
-            runs << receiveRun(chunk);
-            controller->receiveAccumulator.clear();
-        }
-        return median(runs);
-    };
-
-    const double empty = medianRun();
-    const QByteArray bulk = records.toLatin1();
-    qsizetype received = 0;
-    while (received < 5 * 1024 * 1024) {
-        for (qsizetype at = 0; at < bulk.size(); at += 65536)
-            receiveRun(bulk.mid(at, 65536));
-        received += bulk.size();
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
         controller->receiveAccumulator.clear();
+        return ms;
     }
-    const double loaded = medianRun();
-    printFigure(QStringLiteral("log_receive_ratio"), loaded / empty, "x");
-}
-
-// The same with text that has no line feed at all (or carriage returns
-// only): receive runs after 4 MB of it, against runs into an empty log. A
-// run takes well under a millisecond, so each sample is eight runs, the two
-// logs take turns sample by sample (whatever the machine does weighs on both
-// alike), and the figure is the ratio of the medians of nine samples.
-void logLongLine()
-{
-    struct Receiver
+    double sample(const QByteArray &chunk)
     {
-        FakeDriver *fake = nullptr;
-        std::unique_ptr<KalvorIIControl> controller;
-        Receiver()
-        {
-            auto fakeOwner = std::make_unique<FakeDriver>();
-            fake = fakeOwner.get();
-            controller = makeController(std::move(fakeOwner));
-        }
-        double run(const QByteArray &chunk)
-        {
-            fake->deliver(chunk);
-            while (!fake->incoming.isEmpty())
-                controller->link->poll();
-            QElapsedTimer timer;
-            timer.start();
-            controller->receiveOnce();
-            const double ms = double(timer.nsecsElapsed()) / 1e6;
-            controller->receiveAccumulator.clear();
-            return ms;
-        }
-        double sample(const QByteArray &chunk)
-        {
-            double ms = 0;
-            for (int i = 0; i < 8; ++i)
-                ms += run(chunk);
-            return ms;
-        }
-    };
-    const QByteArray chunk(65536, 'x');
+        double ms = 0;
+        for (int i = 0; i < 8; ++i)
+            ms += run(chunk);
+        return ms;
+    }
+};
+
+// Receive runs of `chunk` into a hidden log that already holds `before` of
+// `filler`, over runs into a log that starts empty. A run takes about a
+// millisecond, so each sample is eight runs, the two logs take turns sample
+// by sample (whatever the machine does weighs on both alike), and the figure
+// is the ratio of the medians of nine samples. Both logs grow alike during
+// the samples, so that the memory they take on costs both the same.
+double logRatio(const QByteArray &chunk, const QByteArray &filler, qsizetype before)
+{
     Receiver empty;
     Receiver loaded;
-    for (qsizetype received = 0; received < 4 * 1024 * 1024; received += chunk.size())
-        loaded.run(chunk);
+    for (qsizetype received = 0; received < before; received += filler.size()) {
+        for (qsizetype at = 0; at < filler.size(); at += 65536)
+            loaded.run(filler.mid(at, 65536));
+    }
     empty.sample(chunk); // the first runs of a controller pay for setting up
     QList<double> emptySamples;
     QList<double> loadedSamples;
     for (int i = 0; i < 9; ++i) {
-        empty.controller->ui.Incoming_Data_TextEdit->clear();
         emptySamples << empty.sample(chunk);
         loadedSamples << loaded.sample(chunk);
     }
-    printFigure(QStringLiteral("log_line_ratio"), median(loadedSamples) / median(emptySamples),
-                "x");
+    return median(loadedSamples) / median(emptySamples);
+}
+
+// One full receive run (65,536 characters, the most a run moves) of memory
+// records into the hidden log, with 5 MB already received and with an empty
+// log.
+void logReceive()
+{
+    const QByteArray records = worstLayoutReport(1000).toLatin1();
+    printFigure(QStringLiteral("log_receive_ratio"),
+                logRatio(records.left(65536), records, 5 * 1024 * 1024), "x");
+}
+
+// The same with text that has no line feed at all (or carriage returns
+// only), after 4 MB of it.
+void logLongLine()
+{
+    const QByteArray chunk(65536, 'x');
+    printFigure(QStringLiteral("log_line_ratio"), logRatio(chunk, chunk, 4 * 1024 * 1024), "x");
 }
 
 } // namespace

@@ -76,7 +76,9 @@ KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)
     ui.Funkkanal_SB->setVisible(false);
     addChartPage();
     fitToFonts();
-    ui.Incoming_Data_TextEdit->document()->setMaximumBlockCount(receiveLogLineLimit);
+    // The log only ever grows at its end and loses its oldest lines: nothing
+    // to undo, and an undo history would keep all of it.
+    ui.Incoming_Data_TextEdit->document()->setUndoRedoEnabled(false);
 
     link = new FTDI_Control(std::move(driver));
 

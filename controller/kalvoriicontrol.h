@@ -31,7 +31,8 @@ class KalvorIIControl : public QObject
 
 public:
     // The hidden receive log is never shown; capping it keeps a long
-    // session's memory bounded (a full memory read adds about 50,000 lines).
+    // session's memory bounded (a full memory read adds about 50,000 lines):
+    // beyond this many lines the oldest go, down to nine tenths of it.
     static constexpr int receiveLogLineLimit = 100000;
 
     // The link talks to the converter through `driver`: the kernel's serial

@@ -11,13 +11,16 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
+
 namespace {
 // One receive run moves at most this much, so that a burst stays bounded.
 constexpr int receiveChunk = 65536;
 // The hidden log's lines are broken at a bounded length, because the text
 // view lays a line out again whenever text is added to it: text without line
 // feeds would make every receive run cost as much as everything received so
-// far. Beyond 16 Mi characters the oldest go, down to 12 Mi.
+// far. Beyond 100,000 lines or 16 Mi characters the oldest go, down to 90,000
+// lines and 12 Mi characters.
 constexpr int logLineLength = 1000;
 constexpr int logCharacterLimit = 16 * 1024 * 1024;
 constexpr int logCharacterLowMark = 12 * 1024 * 1024;
@@ -48,29 +51,31 @@ void KalvorIIControl::receiveOnce()
 
 void KalvorIIControl::appendToLog(const QString &text)
 {
-    QString broken;
-    const QString *logged = &text;
-    const qsizetype lastBreak = text.lastIndexOf(QLatin1Char('\n'));
-    const qsizetype firstBreak = lastBreak < 0 ? -1 : text.indexOf(QLatin1Char('\n'));
-    // Most text (reports) has short lines and goes in as it is.
-    if (m_logLineLength + (firstBreak < 0 ? text.size() : firstBreak) > logLineLength
-        || text.size() - lastBreak - 1 > logLineLength) {
-        broken.reserve(text.size() + text.size() / logLineLength + 1);
-        for (QChar c : text) {
-            if (c == QLatin1Char('\n')) {
-                m_logLineLength = 0;
-            } else if (m_logLineLength == logLineLength) {
-                broken += QLatin1Char('\n');
+    // Whole lines go in as they are; a line that reaches the length limit
+    // gets a line break there.
+    QString logged;
+    logged.reserve(text.size() + text.size() / logLineLength + 1);
+    const QStringView all(text);
+    qsizetype at = 0;
+    while (at < all.size()) {
+        const qsizetype lineFeed = all.indexOf(QLatin1Char('\n'), at);
+        const qsizetype lineEnd = lineFeed < 0 ? all.size() : lineFeed;
+        while (at < lineEnd) {
+            if (m_logLineLength == logLineLength) {
+                logged += QLatin1Char('\n');
                 m_logLineLength = 0;
             }
-            broken += c;
-            if (c != QLatin1Char('\n'))
-                ++m_logLineLength;
+            const qsizetype piece
+                = std::min<qsizetype>(logLineLength - m_logLineLength, lineEnd - at);
+            logged += all.mid(at, piece);
+            m_logLineLength += int(piece);
+            at += piece;
         }
-        logged = &broken;
-    } else {
-        m_logLineLength
-            = lastBreak < 0 ? m_logLineLength + int(text.size()) : int(text.size() - lastBreak - 1);
+        if (lineFeed >= 0) {
+            logged += QLatin1Char('\n');
+            m_logLineLength = 0;
+            at = lineFeed + 1;
+        }
     }
     // At the document's end, where the view's cursor stands in normal use,
     // but without the view making that spot visible: the hidden view would
@@ -78,11 +83,16 @@ void KalvorIIControl::appendToLog(const QString &text)
     QTextDocument *log = ui.Incoming_Data_TextEdit->document();
     QTextCursor end(log);
     end.movePosition(QTextCursor::End);
-    end.insertText(*logged);
-    if (log->characterCount() > logCharacterLimit) {
-        const QTextBlock keepFrom = log->findBlock(log->characterCount() - logCharacterLowMark);
+    end.insertText(logged);
+    // The oldest lines go in bulk, a tenth of the limit at a time: one line
+    // at a time, every line added would cost a removal too.
+    if (log->blockCount() > receiveLogLineLimit || log->characterCount() > logCharacterLimit) {
+        const int keepFromLine = std::max(0, log->blockCount() - receiveLogLineLimit * 9 / 10);
+        const int keepFrom = std::max(
+            log->findBlockByNumber(keepFromLine).position(),
+            log->findBlock(std::max(0, log->characterCount() - logCharacterLowMark)).position());
         QTextCursor oldest(log);
-        oldest.setPosition(keepFrom.position(), QTextCursor::KeepAnchor);
+        oldest.setPosition(keepFrom, QTextCursor::KeepAnchor);
         oldest.removeSelectedText();
     }
 }
