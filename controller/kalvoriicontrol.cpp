@@ -240,6 +240,15 @@ bool KalvorIIControl::deviceCommandsAllowed() const
 void KalvorIIControl::updateButtons()
 {
     const bool device = deviceCommandsAllowed();
+    // A field that still shows "?" holds its minimum, which is no value of
+    // the device's: writing it would overwrite the device's setting.
+    bool placeholders = false;
+    for (const SettingField &field : settingFields) {
+        const QSpinBox *box = ui.*field.box;
+        placeholders = placeholders
+            || (field.shown && !box->specialValueText().isEmpty()
+                && box->value() == box->minimum());
+    }
     QString why;
     if (!link->isOpen())
         why = tr("Kein Kalvor 2 verbunden");
@@ -249,6 +258,11 @@ void KalvorIIControl::updateButtons()
          {ui.ReadConfig_PB, ui.WriteConfig_PB, ui.ReadSpeicher_PB, ui.ClearSpeicher_PB}) {
         button->setEnabled(device);
         button->setToolTip(why);
+    }
+    if (device && placeholders) {
+        ui.WriteConfig_PB->setEnabled(false);
+        ui.WriteConfig_PB->setToolTip(
+            tr("Erst die Einstellungen einlesen oder die Werkeinstellung setzen"));
     }
     ui.ExportMesswerte_PB->setEnabled(!m_read.running());
 }
@@ -304,10 +318,12 @@ void KalvorIIControl::clockTick()
     const QTime shown(now.hour(), now.minute(), now.second());
     if (ui.timeEdit->time() != shown)
         ui.timeEdit->setTime(shown);
-    drainReports(
+    const bool parsed = drainReports(
         receiveAccumulator, [this](QString &accumulator) { return parseReport(accumulator); },
         [this] { return m_parser.recordWaiting(); }, drainLimit);
     showNewRowsInChart();
+    if (parsed)
+        updateButtons(); // a value from the device may have replaced a "?"
 
     checkConnection();
     if (!m_read.running())
@@ -369,12 +385,16 @@ void KalvorIIControl::ReadSpeicherFromKalvorII()
         const CommandSequence sequence(this);
         measurementNumber = 1;
         wakeDevice();
+        // Records of an earlier stream parsed during the wake step leave no
+        // gap in the numbering: the new table starts at 1 again.
+        measurementNumber = 1;
         clearMeasurements();
         link->sendText(QLatin1String(Commands::readMemory));
         checkConnection();
     }
-    // The quiet time before "no answer" counts from the command.
-    m_read.start(Clock::steadyMs());
+    m_read.commandSent(Clock::steadyMs());
+    updateReadStatus();
+    updateButtons();
 }
 
 void KalvorIIControl::ClearSpeicherFromKalvorII()
@@ -435,6 +455,7 @@ void KalvorIIControl::SetDefault()
     for (const DeviceSetting &setting : deviceSettings)
         settingBox(ui, setting.key)->setValue(setting.factoryDefault);
     ui.Huelsenpos_SB->setValue(sleevePositionDefault);
+    updateButtons();
 }
 
 void KalvorIIControl::showTextWindow(const QString &text)

@@ -18,7 +18,7 @@ class MeasurementChart;
 class QTimer;
 class QWidget;
 
-// The program's central object: it owns the window, the USB link and the two
+// The program's central object: it owns the window, the USB link and the three
 // timers, wires the buttons to the device commands and drives the report
 // parser from the clock tick. Everything runs on the GUI thread.
 //

@@ -16,6 +16,15 @@ void MemoryRead::start(qint64 nowMs)
     m_carry.clear();
 }
 
+void MemoryRead::commandSent(qint64 nowMs)
+{
+    if (!running())
+        return;
+    m_arrived = 0;
+    m_carry.clear();
+    m_lastRecordMs = nowMs;
+}
+
 void MemoryRead::received(QStringView text, qint64 nowMs)
 {
     if (!running() || text.isEmpty())

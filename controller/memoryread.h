@@ -10,9 +10,9 @@
 // A read ends at the first of: the table holds the number of records the
 // device announced; nothing that looks like a record has arrived for a while
 // (startQuietMs at first, quietMs once records came) and nothing waits to be
-// parsed; the converter is lost. The counts taken from the wire only ever
-// drive the progress text: a garbled count can neither end a read early nor
-// keep it running.
+// parsed; the converter is lost. The record labels counted on the wire only
+// ever drive the progress text: a garbled one can neither end a read early
+// nor keep it running.
 class MemoryRead
 {
 public:
@@ -28,6 +28,10 @@ public:
     static constexpr qint64 quietMs = 2000;
 
     void start(qint64 nowMs);
+    // The read command went out: what arrived before it belonged to no read
+    // of this one, and the quiet time counts from now. A read that lost its
+    // converter meanwhile stays lost.
+    void commandSent(qint64 nowMs);
     // Received text, as it comes off the wire: counts the record labels in it.
     void received(QStringView text, qint64 nowMs);
     void entryCountArrived(int count);

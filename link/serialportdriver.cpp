@@ -18,16 +18,28 @@ SerialPortDriver::SerialPortDriver()
     // every serial port's vendor costs some 15 ms; the names of the USB
     // serial device nodes cost a fraction of a millisecond, and the FTDI
     // ports can only change when they do.
-    auto lastNodes = std::make_shared<QStringList>();
-    auto lastFtdi = std::make_shared<QStringList>();
-    m_lister = [lastNodes, lastFtdi] {
+    // A new node's vendor may be known to the system only a moment after
+    // the node appears: after a change the vendors are asked for again at
+    // the next few looks.
+    struct Cache
+    {
+        QStringList nodes;
+        QStringList ftdi;
+        int looksToAskAgain = 0;
+    };
+    auto cache = std::make_shared<Cache>();
+    m_lister = [cache] {
         QStringList nodes = QDir(QStringLiteral("/dev"))
                                 .entryList({QStringLiteral("ttyUSB*")}, QDir::System, QDir::Name);
-        if (nodes.isEmpty() || nodes != *lastNodes) {
-            *lastNodes = std::move(nodes);
-            *lastFtdi = lastNodes->isEmpty() ? QStringList() : ftdiPortNames();
+        if (nodes != cache->nodes) {
+            cache->nodes = std::move(nodes);
+            cache->looksToAskAgain = 5;
         }
-        return *lastFtdi;
+        if (cache->looksToAskAgain > 0) {
+            --cache->looksToAskAgain;
+            cache->ftdi = cache->nodes.isEmpty() ? QStringList() : ftdiPortNames();
+        }
+        return cache->ftdi;
     };
 }
 
@@ -224,7 +236,11 @@ FT_STATUS SerialPortDriver::write(FT_HANDLE handle, const void *buffer, quint32 
         return FT_IO_ERROR;
     }
     // Commands are short and paced by the caller; hand them to the kernel now.
+    // On Unix the bytes leave only here: a write the converter refuses shows
+    // as the port failing during the flush, and must not count as written.
     m_port->flush();
+    if (m_failed || !m_port->isOpen())
+        return FT_IO_ERROR;
     *written = quint32(n);
     return FT_OK;
 }

@@ -85,7 +85,8 @@ struct ValueRule
 
 constexpr int noTarget = -1;
 
-// An entry count longer than this is no count (the memory holds 10,000).
+// At most this many digits of an entry count are read (the memory holds
+// 10,000).
 constexpr qsizetype maxEntryCountDigits = 9;
 
 const ValueRule valueRules[] = {

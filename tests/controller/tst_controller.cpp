@@ -131,6 +131,12 @@ void TestController::nextConverterIsTried()
     // Opened as at start: the opening text, then the configuration request.
     QCOMPARE(busy.fake->writes(),
              QList<QByteArray>({QByteArray("\nUP\n\n\r"), QByteArray("\n"), QByteArray("71\n")}));
+    // The fields still show "?" (the device has not answered): writing them
+    // would overwrite its settings with the fields' minimums.
+    QVERIFY(busy.ui().ReadConfig_PB->isEnabled());
+    QVERIFY(!busy.ui().WriteConfig_PB->isEnabled());
+    busy.ui().SetDefault_PB->click();
+    QVERIFY(busy.ui().WriteConfig_PB->isEnabled());
 }
 
 void TestController::placeholdersOnlyWithoutDevice()

@@ -57,6 +57,7 @@ private slots:
     void longTextWithoutSeparatorStaysCheap();
     void failedClearKeepsTheFillBar();
     void failedWriteEndsTheWriteAndSaysSo();
+    void readCommandThatFailsEndsTheRead();
 };
 
 // A converter that fails during a read: the link closes, the window says so,
@@ -276,6 +277,21 @@ void TestFaults::failedWriteEndsTheWriteAndSaysSo()
     QCOMPARE(f.ui().FTDI_connection_LB->text(), QStringLiteral("1 Kalvor 2 found and 0 connected"));
     QVERIFY(!f.ui().WriteConfig_PB->isEnabled());
     QVERIFY(!f.ui().Incoming_Data_TextEdit->toPlainText().contains(QStringLiteral("51")));
+}
+
+// The converter goes away as the read command is written: the read ends as
+// cut short, not, seconds later, as a device that did not answer.
+void TestFaults::readCommandThatFailsEndsTheRead()
+{
+    ControllerFixture f({}, /*keepTimers=*/true);
+    f.fake->onWrite = [&f](const QByteArray &bytes) {
+        if (bytes == "2324")
+            f.fake->unplugged = true;
+    };
+    f.ui().ReadSpeicher_PB->click();
+    QTRY_COMPARE(f.ui().ReadStatus_lb->text(),
+                 QStringLiteral("Nur 0 Messwerte empfangen – bitte erneut lesen"));
+    QVERIFY(f.ui().ExportMesswerte_PB->isEnabled());
 }
 
 QTEST_MAIN(TestFaults)

@@ -315,6 +315,10 @@
         <source>Die Datei ließ sich nicht schreiben.</source>
         <translation>The file could not be written.</translation>
     </message>
+    <message>
+        <source>Erst die Einstellungen einlesen oder die Werkeinstellung setzen</source>
+        <translation>Read the settings or set the factory defaults first</translation>
+    </message>
 </context>
 <context>
     <name>MeasurementChart</name>
