@@ -7,6 +7,41 @@
 #include <algorithm>
 #include <charconv>
 
+QStringList reportLabelTexts()
+{
+    return {
+        QStringLiteral("Serial number :"),
+        QStringLiteral("Huelsenpos.:"),
+        QStringLiteral("LEDbrightness: "),
+        QStringLiteral("Softwareversion:"),
+        QStringLiteral("HF-CH: "),
+        QStringLiteral("HF-ID: "),
+        QStringLiteral("SMB: "),
+        QStringLiteral("SMB dur.: "),
+        QStringLiteral("Nr. of cycles: "),
+        QStringLiteral("Cycle time: "),
+        QStringLiteral("Messbereich:"),
+        QStringLiteral("Info :"),
+        QStringLiteral("Nr.:"),
+        QStringLiteral("fill level:"),
+        QStringLiteral("Entries :"),
+        QStringLiteral("current ADC force:"),
+        QStringLiteral("System running"),
+        QStringLiteral("Kalvor2 Menue"),
+    };
+}
+
+QStringList reportDeletedTexts()
+{
+    return {
+        QStringLiteral("JJJJ:MM:DD:d:hh:mm:ss"),
+        QStringLiteral("Messwert: "),
+        QStringLiteral("Pos.: "),
+        QStringLiteral("ID: "),
+        QStringLiteral("kN"),
+    };
+}
+
 namespace {
 
 // Every text the rules look for or delete. The order of the first eighteen is
@@ -40,32 +75,7 @@ enum Label {
 
 QStringList labelTexts()
 {
-    return {
-        QStringLiteral("Serial number :"),
-        QStringLiteral("Huelsenpos.:"),
-        QStringLiteral("LEDbrightness: "),
-        QStringLiteral("Softwareversion:"),
-        QStringLiteral("HF-CH: "),
-        QStringLiteral("HF-ID: "),
-        QStringLiteral("SMB: "),
-        QStringLiteral("SMB dur.: "),
-        QStringLiteral("Nr. of cycles: "),
-        QStringLiteral("Cycle time: "),
-        QStringLiteral("Messbereich:"),
-        QStringLiteral("Info :"),
-        QStringLiteral("Nr.:"),
-        QStringLiteral("fill level:"),
-        QStringLiteral("Entries :"),
-        QStringLiteral("current ADC force:"),
-        QStringLiteral("System running"),
-        QStringLiteral("Kalvor2 Menue"),
-        QStringLiteral("\n"),
-        QStringLiteral("JJJJ:MM:DD:d:hh:mm:ss"),
-        QStringLiteral("Messwert: "),
-        QStringLiteral("Pos.: "),
-        QStringLiteral("ID: "),
-        QStringLiteral("kN"),
-    };
+    return reportLabelTexts() + QStringList{QStringLiteral("\n")} + reportDeletedTexts();
 }
 
 const QString separator = QString::fromLatin1(reportSeparator);

@@ -3,9 +3,16 @@
 #include "reportsink.h"
 
 #include <QString>
+#include <QStringList>
 
 // The text behind every report of the device: 25 equals signs.
 inline constexpr char reportSeparator[] = "=========================";
+
+// The labels the parser's rules look for, in the order the rules run.
+QStringList reportLabelTexts();
+
+// The texts the record and force rules delete from the whole block.
+QStringList reportDeletedTexts();
 
 // Turns the device's text reports into values and measurement rows.
 //

@@ -1,36 +1,13 @@
 #include "reportgenerator.h"
 
+#include "protocol/reportparser.h"
+
 namespace {
 
-const QStringList allLabels = {
-    QStringLiteral("Serial number :"),
-    QStringLiteral("Huelsenpos.:"),
-    QStringLiteral("LEDbrightness: "),
-    QStringLiteral("Softwareversion:"),
-    QStringLiteral("HF-CH: "),
-    QStringLiteral("HF-ID: "),
-    QStringLiteral("SMB: "),
-    QStringLiteral("SMB dur.: "),
-    QStringLiteral("Nr. of cycles: "),
-    QStringLiteral("Cycle time: "),
-    QStringLiteral("Messbereich:"),
-    QStringLiteral("Info :"),
-    QStringLiteral("Nr.:"),
-    QStringLiteral("fill level:"),
-    QStringLiteral("Entries :"),
-    QStringLiteral("current ADC force:"),
-    QStringLiteral("System running"),
-    QStringLiteral("Kalvor2 Menue"),
-};
+const QStringList allLabels = reportLabelTexts();
 
 // Texts the record rule and the force rule delete from the whole block.
-const QStringList deletedTexts = {
-    QStringLiteral("JJJJ:MM:DD:d:hh:mm:ss"),
-    QStringLiteral("Messwert: "),
-    QStringLiteral("Pos.: "),
-    QStringLiteral("ID: "),
-    QStringLiteral("kN"),
-};
+const QStringList deletedTexts = reportDeletedTexts();
 
 // Texts that turn into labels, or lose them, once the deletions have run.
 const QStringList trapTexts = {
