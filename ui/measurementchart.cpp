@@ -19,7 +19,7 @@ namespace {
 
 // The chart's own colours (the table's dark slate, light text, and two
 // series colours that stand out on it), whatever the desktop's scheme.
-const QColor background(91, 123, 144);
+const QColor background(89, 121, 142);
 const QColor text(255, 255, 255);
 const QColor grid(120, 150, 168);
 const QColor forceColour(0, 225, 230);

@@ -97,7 +97,7 @@ const QString buttonSheet = QStringLiteral("QPushButton { border: 0px solid #8f8
                                            "QPushButton:flat { border: none }");
 
 const QString treeSheet = QStringLiteral(
-    "QTreeWidget { background-color: rgb(91,123,144); color: rgb(177, 194, 208) }"
+    "QTreeWidget { background-color: rgb(89, 121, 142); color: rgb(255, 255, 255) }"
     "QTreeWidget QHeaderView:section { background-color: rgb(135,161,178); color: rgb(0,0,0);"
     "  border-left: none;"
     "  border-top: none; border-bottom: 0px solid rgb(181, 182, 200);"
@@ -283,7 +283,7 @@ void TestStyle::colours_data()
     QTest::addColumn<QColor>("colour");
 
     const QColor slate(91, 123, 144), cell(125, 160, 170), button(135, 161, 178),
-        page(169, 192, 198);
+        page(169, 192, 198), table(89, 121, 142);
     QTest::newRow("frame_5 background") << 0 << "frame_5" << QPoint(440, 100) << slate;
     QTest::newRow("frame_7 background") << 0 << "frame_7" << QPoint(200, 100) << slate;
     QTest::newRow("log view takes the frame's background")
@@ -293,7 +293,7 @@ void TestStyle::colours_data()
     QTest::newRow("serial number value") << 0 << "SerialNumber_lb" << QPoint(3, 3) << cell;
     QTest::newRow("button") << 0 << "ReadConfig_PB" << QPoint(3, 3) << button;
     QTest::newRow("page between the frames") << 0 << "Corvand" << QPoint(480, 100) << page;
-    QTest::newRow("tree background") << 1 << "Messwert_treeWidget" << QPoint(300, 200) << slate;
+    QTest::newRow("tree background") << 1 << "Messwert_treeWidget" << QPoint(300, 200) << table;
     QTest::newRow("tree header") << 1 << "Messwert_treeWidget" << QPoint(90, 3) << button;
     QTest::newRow("progress bar") << 1 << "Speicherbelegung_PB" << QPoint(4, 4) << button;
     QTest::newRow("memory button") << 1 << "ClearSpeicher_PB" << QPoint(3, 3) << button;
@@ -470,13 +470,14 @@ double contrast(QColor a, QColor b)
 
 // The contrast of a value's text against the field behind it, measured on
 // the field's picture: the commonest colour is the background, the text is
-// the colour farthest from it.
-double valueContrast(QWidget *field)
+// the colour farthest from it. By default the text area of a spin box: left
+// of the arrow buttons, inside the frame.
+double valueContrast(QWidget *field, QRect area = {})
 {
     const QImage image = field->grab().toImage();
     QHash<QRgb, int> count;
-    // The text area: left of the arrow buttons, inside the frame.
-    const QRect area(3, 3, image.width() - 22, image.height() - 6);
+    if (area.isNull())
+        area = QRect(3, 3, image.width() - 22, image.height() - 6);
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
             ++count[image.pixel(x, y)];
@@ -542,6 +543,15 @@ void TestStyle::valuesReadableInAnyScheme()
                                 .arg(ratio, 0, 'f', 2)
                                 .arg(field->isEnabled() ? "enabled" : "disabled")));
     }
+    // The measurements in the table.
+    QTreeWidget *table = ui.Messwert_treeWidget;
+    table->setColumnCount(6);
+    new QTreeWidgetItem(table, {"1", "2026:03:09", "07:42:13", "23.50", "3.3", "1"});
+    ui.tabWidget->setCurrentWidget(ui.System);
+    window.show();
+    const QRect firstRow = table->visualItemRect(table->topLevelItem(0));
+    const double ratio = valueContrast(table->viewport(), firstRow);
+    QVERIFY2(ratio >= 4.5, qPrintable(QStringLiteral("table: %1:1").arg(ratio, 0, 'f', 2)));
 }
 
 QTEST_MAIN(TestStyle)
