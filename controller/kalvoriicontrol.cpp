@@ -161,6 +161,7 @@ void KalvorIIControl::clearMeasurements()
 {
     ui.Messwert_treeWidget->clear();
     m_rows.clear();
+    m_rowsSerialNumber = QString();
     m_chart->clear();
     m_chartRows = 0;
 }
@@ -264,7 +265,8 @@ void KalvorIIControl::updateButtons()
         ui.WriteConfig_PB->setToolTip(
             tr("Erst die Einstellungen einlesen oder die Werkeinstellung setzen"));
     }
-    ui.ExportMesswerte_PB->setEnabled(!m_read.running());
+    // The save dialog would hold a command sequence in one of its pauses.
+    ui.ExportMesswerte_PB->setEnabled(!m_read.running() && !m_commandRunning);
 }
 
 void KalvorIIControl::showStatus(const QString &text, bool warning, const QString &toolTip)
@@ -389,6 +391,11 @@ void KalvorIIControl::ReadSpeicherFromKalvorII()
         // gap in the numbering: the new table starts at 1 again.
         measurementNumber = 1;
         clearMeasurements();
+        // What has waited a second without its separator is the rest of a
+        // report broken off (a read cut short): joined to the memory report
+        // it would turn into a row.
+        if (Clock::steadyMs() - m_lastTextMs >= unfinishedReportMs)
+            dropUnfinishedReport();
         link->sendText(QLatin1String(Commands::readMemory));
         checkConnection();
     }
@@ -422,10 +429,12 @@ void KalvorIIControl::ClearSpeicherFromKalvorII()
 
 void KalvorIIControl::ExportMesswerte()
 {
-    if (m_read.running())
+    if (m_read.running() || m_commandRunning)
         return;
+    const QString serialNumber
+        = m_rowsSerialNumber.isNull() ? ui.SerialNumber_lb->text() : m_rowsSerialNumber;
     const ExportOutcome outcome
-        = runExport(mainWidget, Clock::currentDateTime(), ui.SerialNumber_lb->text(), m_rows,
+        = runExport(mainWidget, Clock::currentDateTime(), serialNumber, m_rows,
                     [this](const QString &text) { showTextWindow(text); });
     if (outcome.status != ExportOutcome::Written)
         return;

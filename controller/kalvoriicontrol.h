@@ -34,6 +34,9 @@ public:
     // session's memory bounded (a full memory read adds about 50,000 lines):
     // beyond this many lines the oldest go, down to nine tenths of it.
     static constexpr int receiveLogLineLimit = 100000;
+    // Text without its separator that has waited this long when a memory
+    // read starts is dropped: the device stopped in the middle of a report.
+    static constexpr qint64 unfinishedReportMs = 1000;
 
     // The link talks to the converter through `driver`: the kernel's serial
     // ports unless the program or a test hands in another backend.
@@ -97,6 +100,7 @@ private:
     void clearMeasurements();
     void appendToLog(const QString &text);
     void capAccumulator();
+    void dropUnfinishedReport();
     bool deviceCommandsAllowed() const;
     void updateButtons();
     void updateReadStatus();
@@ -121,5 +125,9 @@ private:
     bool m_connected = false;
     FT_STATUS m_openFailure = FT_OK;
     int m_logLineLength = 0; // characters behind the hidden log's last line break
+    qint64 m_lastTextMs = 0; // steady time of the last text received
+    // The serial number shown while the table's rows were read, kept once
+    // that connection is gone (null while it lasts or with no rows).
+    QString m_rowsSerialNumber;
     bool m_statusWarning = false;
 };

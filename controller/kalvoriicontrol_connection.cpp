@@ -47,10 +47,7 @@ void KalvorIIControl::lookForConverter()
     // greeting: what waits without a separator goes.
     while (link->bytesAvailable() > 0)
         receiveOnce();
-    const qsizetype lastSeparator = receiveAccumulator.lastIndexOf(QLatin1String(reportSeparator));
-    receiveAccumulator.truncate(
-        lastSeparator < 0 ? 0 : lastSeparator + qsizetype(sizeof reportSeparator - 1));
-    m_parser.accumulatorReplaced();
+    dropUnfinishedReport();
     updateConnectionLabel();
     updateButtons();
     ReadKVIIconfiguration();
@@ -65,10 +62,26 @@ bool KalvorIIControl::checkConnection()
         m_openFailure = FT_OK;
         m_deviceCount = link->deviceCount();
         m_read.linkLost();
+        // The next device may be another one: its measuring range is not
+        // known until its configuration comes, and rows read from this one
+        // keep this one's serial number.
+        measuringRange = -1;
+        if (!m_rows.isEmpty() && m_rowsSerialNumber.isNull())
+            m_rowsSerialNumber = ui.SerialNumber_lb->text();
         updateConnectionLabel();
         updateButtons();
     }
     return m_connected;
+}
+
+// Text that waits without a separator belongs to a report that will never
+// be finished: it goes, so that it cannot join the next report.
+void KalvorIIControl::dropUnfinishedReport()
+{
+    const qsizetype lastSeparator = receiveAccumulator.lastIndexOf(QLatin1String(reportSeparator));
+    receiveAccumulator.truncate(
+        lastSeparator < 0 ? 0 : lastSeparator + qsizetype(sizeof reportSeparator - 1));
+    m_parser.accumulatorReplaced();
 }
 
 void KalvorIIControl::updateConnectionLabel()

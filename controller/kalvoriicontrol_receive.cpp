@@ -46,7 +46,8 @@ void KalvorIIControl::receiveOnce()
     appendToLog(text);
     receiveAccumulator.append(text);
     capAccumulator();
-    m_read.received(text, Clock::steadyMs());
+    m_lastTextMs = Clock::steadyMs();
+    m_read.received(text, m_lastTextMs);
 }
 
 void KalvorIIControl::appendToLog(const QString &text)

@@ -12,6 +12,7 @@ void MemoryRead::start(qint64 nowMs)
     m_rows = 0;
     m_exported = false;
     m_linkLost = false;
+    m_earlierConnection = false;
     m_lastRecordMs = nowMs;
     m_carry.clear();
 }
@@ -20,6 +21,8 @@ void MemoryRead::commandSent(qint64 nowMs)
 {
     if (!running())
         return;
+    // A count parsed during the wake step came from older text.
+    m_expected = -1;
     m_arrived = 0;
     m_carry.clear();
     m_lastRecordMs = nowMs;
@@ -53,6 +56,8 @@ void MemoryRead::linkLost()
 {
     if (running())
         m_linkLost = true;
+    else
+        m_earlierConnection = true;
 }
 
 void MemoryRead::finish(int rows)
@@ -77,6 +82,7 @@ void MemoryRead::memoryCleared()
     m_outcome = Outcome::Complete;
     m_expected = 0;
     m_rows = 0;
+    m_earlierConnection = false;
 }
 
 void MemoryRead::exported()

@@ -52,8 +52,9 @@ public:
         }
         return false;
     }
-    // The converter went away: nothing more can come, so the read ends as
-    // soon as what arrived is worked off.
+    // The converter went away: nothing more can come, so a running read ends
+    // as soon as what arrived is worked off, and a finished one no longer
+    // says anything about the memory of whatever device is connected next.
     void linkLost();
 
     // The device's memory was cleared: it now holds nothing.
@@ -67,6 +68,8 @@ public:
     int arrived() const { return m_arrived; }   // record labels seen on the wire
     int rows() const { return m_rows; }         // rows the finished read left in the table
     bool exportedSinceRead() const { return m_exported; }
+    // The read ran on an earlier connection than the present one.
+    bool fromEarlierConnection() const { return m_earlierConnection; }
 
 private:
     void finish(int rows);
@@ -77,6 +80,7 @@ private:
     int m_rows = 0;
     bool m_exported = false;
     bool m_linkLost = false;
+    bool m_earlierConnection = false;
     qint64 m_lastRecordMs = 0;
     QString m_carry; // the end of the last text, where a label may have been cut
 };

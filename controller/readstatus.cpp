@@ -41,6 +41,10 @@ ReadStatus readStatus(const MemoryRead &read)
 
 QString clearQuestionDetail(const MemoryRead &read)
 {
+    // After an unplug the device may be another one: what was read and
+    // exported says nothing about its memory.
+    if (read.fromEarlierConnection())
+        return Texts::tr("Messwerte noch nicht gelesen");
     const int expected = read.expected();
     switch (read.outcome()) {
     case MemoryRead::Outcome::Complete:

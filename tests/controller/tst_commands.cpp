@@ -198,8 +198,14 @@ void TestCommands::secondWritePressDuringWriteDoesNothing()
     f.fake->clearLog();
     // The write's pauses serve input: press again while it runs.
     QTimer::singleShot(200, f.ui().WriteConfig_PB, &QPushButton::click);
+    // Nor can the export's save dialog hold the write in one of its pauses.
+    bool exportOffDuringWrite = false;
+    QTimer::singleShot(200, f.ui().ExportMesswerte_PB,
+                       [&] { exportOffDuringWrite = !f.ui().ExportMesswerte_PB->isEnabled(); });
     f.ui().WriteConfig_PB->click();
     QCOMPARE(f.fake->writes().size(), 7); // one wake step and six commands, once
+    QVERIFY(exportOffDuringWrite);
+    QVERIFY(f.ui().ExportMesswerte_PB->isEnabled());
 }
 
 void TestCommands::defaultsFillTheFieldsAndSendNothing()

@@ -471,6 +471,15 @@ void TestController::memoryReadSummaries()
              QStringLiteral("2 Messwerte im Gerät, gelesen und exportiert"));
     read.memoryCleared();
     QCOMPARE(clearQuestionDetail(read), QStringLiteral("Keine Messwerte im Gerät"));
+    // After an unplug the device may be another one.
+    read.linkLost();
+    QCOMPARE(clearQuestionDetail(read), QStringLiteral("Messwerte noch nicht gelesen"));
+
+    // A count parsed during the wake step is older text's, not this read's.
+    read.start(0);
+    read.entryCountArrived(5);
+    read.commandSent(50);
+    QCOMPARE(read.expected(), -1);
 }
 
 void TestController::clockShowsDateAndTimeWithoutParsing()

@@ -185,6 +185,7 @@ private slots:
     void closingTheWindowEndsTheProgram();
     void chartThatCannotBeWrittenWarns();
     void fileSizeLimitInChild();
+    void rowsKeepTheSerialNumberOfTheirDevice();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -505,6 +506,26 @@ void TestExportSlot::closingTheWindowEndsTheProgram()
     QApplication::exec();
     QCOMPARE(lastClosed.size(), 1);
     QVERIFY(fallback.isActive()); // it ended by itself, well before the way out
+}
+
+// Rows read before an unplug keep that device's serial number in the file,
+// whatever device is connected at the export.
+void TestExportSlot::rowsKeepTheSerialNumberOfTheirDevice()
+{
+    m_f->fake->unplugged = true;
+    m_f->poll();
+    m_f->clockTick();
+    QVERIFY(!m_f->controller->link->isOpen());
+    m_f->fake->unplugged = false;
+    m_f->controller->lookForConverter();
+    QVERIFY(m_f->controller->link->isOpen());
+    QCOMPARE(m_f->controller->measuringRange, -1); // not known until its configuration comes
+    m_f->ui().SerialNumber_lb->setText(QStringLiteral("654321"));
+
+    ExportUser user;
+    user.choose = m_dir->filePath("mess.txt");
+    user.run(m_f->ui().ExportMesswerte_PB);
+    QCOMPARE(readBytes(user.choose), pointExample);
 }
 
 QTEST_MAIN(TestExportSlot)

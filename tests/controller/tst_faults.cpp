@@ -58,6 +58,7 @@ private slots:
     void failedClearKeepsTheFillBar();
     void failedWriteEndsTheWriteAndSaysSo();
     void readCommandThatFailsEndsTheRead();
+    void readAgainAfterABrokenOffRecord();
 };
 
 // A converter that fails during a read: the link closes, the window says so,
@@ -292,6 +293,26 @@ void TestFaults::readCommandThatFailsEndsTheRead()
     QTRY_COMPARE(f.ui().ReadStatus_lb->text(),
                  QStringLiteral("Nur 0 Messwerte empfangen – bitte erneut lesen"));
     QVERIFY(f.ui().ExportMesswerte_PB->isEnabled());
+}
+
+// A read that ended in the middle of a record, then read again as the status
+// line asks: the rest of the broken record does not join the new memory
+// report as a row.
+void TestFaults::readAgainAfterABrokenOffRecord()
+{
+    ControllerFixture f;
+    f.ui().ReadSpeicher_PB->click();
+    f.receiveAll(deviceRecord(1).left(30));
+    Clock::skip(MemoryRead::startQuietMs);
+    f.clockTick();
+    QVERIFY(f.ui().ReadStatus_lb->text().startsWith(QStringLiteral("Nur 0 ")));
+
+    f.ui().ReadSpeicher_PB->click();
+    f.show(deviceRecord(1, "2026:12:01:2:08:00:00") + deviceRecord(2, "2026:12:01:2:08:00:05"));
+    QTreeWidget *table = f.ui().Messwert_treeWidget;
+    QCOMPARE(table->topLevelItemCount(), 2);
+    QCOMPARE(table->topLevelItem(0)->text(2), QStringLiteral("08:00:00"));
+    QCOMPARE(table->topLevelItem(1)->text(0), QStringLiteral("2"));
 }
 
 QTEST_MAIN(TestFaults)
