@@ -21,6 +21,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTimer>
@@ -179,6 +180,26 @@ void KalvorIIControl::addChartPage()
     connect(m_chart->saveButton(), &QPushButton::clicked, this, [this] { saveChart(); });
 }
 
+// The design's two tabs are 46ex wide each; with a large system font that
+// leaves the chart's tab behind scroll arrows. Then the two give up what the
+// third needs, in equal parts.
+void KalvorIIControl::fitTabs()
+{
+    constexpr int sheetPadding = 12; // the sheet's 6px either side
+    QTabBar *bar = ui.tabWidget->tabBar();
+    const QString sheet = ui.tabWidget->styleSheet();
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const int excess = bar->sizeHint().width() - ui.tabWidget->width();
+        if (excess <= 0)
+            return;
+        const int width = bar->tabRect(0).width() - sheetPadding - (excess + 1) / 2;
+        ui.tabWidget->setStyleSheet(sheet
+                                    + QStringLiteral("\nQTabBar::tab { min-width: %1px; }\n"
+                                                     "QTabBar::tab:last { min-width: 0px; }\n")
+                                          .arg(width));
+    }
+}
+
 // Texts whole with this platform's fonts and system font size, and Tab in
 // reading order on every page.
 void KalvorIIControl::fitToFonts()
@@ -197,6 +218,10 @@ void KalvorIIControl::fitToFonts()
     FormFit::fitButtonRow({ui.ReadConfig_PB, ui.WriteConfig_PB, ui.SetDefault_PB},
                           ui.frame_5->width() - ui.ReadConfig_PB->x());
     FormFit::fitButtonRow({m_chart->saveButton()}, ui.tabWidget->width() - 10);
+    fitTabs();
+    for (QWidget *frame : {ui.frame_5, ui.frame_7})
+        for (QAbstractSpinBox *box : frame->findChildren<QAbstractSpinBox *>())
+            FormFit::fitValueBox(box);
     FormFit::setReadingOrder({ui.frame_5, ui.frame_7});
     FormFit::setReadingOrder({ui.System});
     FormFit::setReadingOrder({m_chart});

@@ -107,6 +107,7 @@ private:
     void showStatus(const QString &text, bool warning, const QString &toolTip = QString());
     void addChartPage();
     void fitToFonts();
+    void fitTabs();
     void showNewRowsInChart();
     void saveChart();
 

@@ -1,5 +1,6 @@
 #include "formfit.h"
 
+#include <QAbstractSpinBox>
 #include <QLabel>
 #include <QPushButton>
 
@@ -33,6 +34,37 @@ bool FormFit::textFits(const QLabel *label)
     for (const QString &line : lines)
         widest = std::max(widest, metrics.horizontalAdvance(line));
     return widest <= label->contentsRect().width();
+}
+
+bool FormFit::textFits(const QAbstractSpinBox *box)
+{
+    // The size hint is the widest of the minimum's and the maximum's texts
+    // with the frame and the arrow buttons around it.
+    return box->sizeHint().width() <= box->width();
+}
+
+void FormFit::fitValueBox(QAbstractSpinBox *box)
+{
+    const int need = box->sizeHint().width() - box->width();
+    QWidget *container = box->parentWidget();
+    if (need <= 0 || !container)
+        return;
+    const QRect place = box->geometry();
+    QList<QWidget *> behind;
+    int rowEnd = place.right();
+    for (QWidget *w : container->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (w == box || w->x() <= place.x() || !w->isVisibleTo(container)
+            || std::abs(w->geometry().center().y() - place.center().y()) > rowTolerance)
+            continue;
+        behind << w;
+        rowEnd = std::max(rowEnd, w->geometry().right());
+    }
+    const int grow = std::min(need, container->width() - 1 - rowEnd);
+    if (grow <= 0)
+        return;
+    box->resize(place.width() + grow, place.height());
+    for (QWidget *w : behind)
+        w->move(w->x() + grow, w->y());
 }
 
 void FormFit::fitButtonRow(const QList<QPushButton *> &row, int right)

@@ -2,6 +2,7 @@
 
 #include <QList>
 
+class QAbstractSpinBox;
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -16,9 +17,15 @@ namespace FormFit {
 // gets smaller until the texts fit.
 void fitButtonRow(const QList<QPushButton *> &row, int right);
 
+// A value box keeps its place and width while its widest value fits.
+// Otherwise it grows to the right as far as that value needs and its
+// container has room, and what stands right of it on its row moves along.
+void fitValueBox(QAbstractSpinBox *box);
+
 // Whether the widget's text fits inside it (what the tests check).
 bool textFits(const QPushButton *button);
 bool textFits(const QLabel *label);
+bool textFits(const QAbstractSpinBox *box); // its widest value
 
 // The widgets that take the keyboard focus inside each container, in reading
 // order (top to bottom, and left to right within a row; the containers one

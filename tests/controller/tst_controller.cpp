@@ -374,6 +374,8 @@ void TestController::textsFitTheirWidgets_data()
     QTest::newRow("default font") << 0;
     QTest::newRow("9 pt") << 9;
     QTest::newRow("11 pt") << 11;
+    QTest::newRow("12 pt") << 12;
+    QTest::newRow("13 pt") << 13;
 }
 
 void TestController::textsFitTheirWidgets()
@@ -398,6 +400,16 @@ void TestController::textsFitTheirWidgets()
         QVERIFY2(FormFit::textFits(label), qPrintable(label->objectName()));
     }
     QCOMPARE(hints, 7); // six ranges and "[mm]"
+    // The widest value of every field, up to 11 pt (the fields of the
+    // right-hand panel reach its edge with their hints beyond that).
+    for (QAbstractSpinBox *box : window->findChildren<QAbstractSpinBox *>()) {
+        if (pointSize <= 11 && box->isVisibleTo(window))
+            QVERIFY2(FormFit::textFits(box), qPrintable(box->objectName()));
+    }
+    // All three tabs show, without scroll arrows.
+    const QTabBar *tabs = f.ui().tabWidget->tabBar();
+    QVERIFY2(tabs->sizeHint().width() <= f.ui().tabWidget->width(),
+             qPrintable(QStringLiteral("tabs %1 px wide").arg(tabs->sizeHint().width())));
 }
 
 // Tab walks each page's fields top to bottom, and left to right within a
