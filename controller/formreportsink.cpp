@@ -41,10 +41,21 @@ void FormReportSink::setText(Text which, const QString &text)
     }
 }
 
+void showFillLevel(QProgressBar *bar, int percent)
+{
+    if (percent == fillLevelUnknown) {
+        bar->setValue(0);
+        bar->setFormat(QStringLiteral("?"));
+    } else if (percent >= bar->minimum() && percent <= bar->maximum()) {
+        bar->setFormat(QStringLiteral("%p%"));
+        bar->setValue(percent);
+    }
+}
+
 void FormReportSink::setValue(Value which, int value)
 {
     if (which == Value::FillLevel)
-        m_ui.Speicherbelegung_PB->setValue(value);
+        showFillLevel(m_ui.Speicherbelegung_PB, value);
     else if (which == Value::EntryCount && m_read)
         m_read->entryCountArrived(value);
     else if (QSpinBox *box = settingBox(m_ui, which))

@@ -5,9 +5,17 @@
 #include <QList>
 
 class MemoryRead;
+class QProgressBar;
 namespace Ui {
 class KalvorIIControl;
 }
+
+// The memory's fill level on its bar, in percent; fillLevelUnknown (before
+// the device has told it, or after an unplug) shows "?" rather than an
+// empty-looking memory. Values outside 0 to 100 are ignored, as the bar
+// itself ignores them.
+inline constexpr int fillLevelUnknown = -1;
+void showFillLevel(QProgressBar *bar, int percent);
 
 // Delivers what the report parser reads into the form's widgets, each
 // measurement row both into the table and into the list of rows kept beside

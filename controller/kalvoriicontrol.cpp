@@ -14,12 +14,14 @@
 #include "ui/formfit.h"
 #include "ui/measurementchart.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
@@ -44,7 +46,14 @@ class KalvorIIControl::CommandSequence
 public:
     explicit CommandSequence(KalvorIIControl *controller)
         : m_controller(controller)
+        , m_focus(QApplication::focusWidget())
     {
+        // The pressed button goes grey; Qt would hand its focus to the next
+        // enabled one, "Werkeinstellung setzen", where a second Space would
+        // overwrite the fields. The tab bar holds it meanwhile.
+        QTabBar *parking = m_controller->ui.tabWidget->tabBar();
+        if (m_focus && m_controller->mainWidget->isAncestorOf(m_focus))
+            parking->setFocus(Qt::OtherFocusReason);
         m_controller->m_commandRunning = true;
         m_controller->updateButtons();
     }
@@ -52,11 +61,15 @@ public:
     {
         m_controller->m_commandRunning = false;
         m_controller->updateButtons();
+        if (m_focus && m_focus->isEnabled()
+            && QApplication::focusWidget() == m_controller->ui.tabWidget->tabBar())
+            m_focus->setFocus(Qt::OtherFocusReason);
     }
     Q_DISABLE_COPY_MOVE(CommandSequence)
 
 private:
     KalvorIIControl *m_controller;
+    QPointer<QWidget> m_focus; // where the keyboard focus was
 };
 
 KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)
@@ -97,6 +110,7 @@ KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)
         showPlaceholder(ui.Huelsenpos_SB);
     }
     updateConnectionLabel();
+    showFillLevel(ui.Speicherbelegung_PB, fillLevelUnknown);
 
     measuringRange = -1;
 
@@ -439,17 +453,24 @@ void KalvorIIControl::ClearSpeicherFromKalvorII()
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::No);
     box.setIcon(QMessageBox::Warning);
-    if (box.exec() != QMessageBox::Yes || !deviceCommandsAllowed())
+    if (box.exec() != QMessageBox::Yes)
         return;
-    const CommandSequence sequence(this);
-    wakeDevice();
-    const QByteArray command(Commands::clearMemory);
-    // The fill bar says the memory is empty only when the command went out.
-    if (link->sendText(QLatin1String(command)) == command.size()) {
-        ui.Speicherbelegung_PB->setValue(0);
-        m_read.memoryCleared();
+    // The converter may have gone while the question was open.
+    bool sent = false;
+    if (deviceCommandsAllowed()) {
+        const CommandSequence sequence(this);
+        wakeDevice();
+        const QByteArray command(Commands::clearMemory);
+        sent = link->sendText(QLatin1String(command)) == command.size();
+        checkConnection();
     }
-    checkConnection();
+    // The fill bar says the memory is empty only when the command went out.
+    if (sent) {
+        showFillLevel(ui.Speicherbelegung_PB, 0);
+        m_read.memoryCleared();
+    } else {
+        showStatus(tr("Speicher nicht gelöscht: kein Kalvor 2 verbunden"), true);
+    }
 }
 
 void KalvorIIControl::ExportMesswerte()

@@ -62,10 +62,11 @@ bool KalvorIIControl::checkConnection()
         m_openFailure = FT_OK;
         m_deviceCount = link->deviceCount();
         m_read.linkLost();
-        // The next device may be another one: its measuring range is not
-        // known until its configuration comes, and rows read from this one
+        // The next device may be another one: its measuring range and fill
+        // level are not known until it tells them, and rows read from this one
         // keep this one's serial number.
         measuringRange = -1;
+        showFillLevel(ui.Speicherbelegung_PB, fillLevelUnknown);
         if (!m_rows.isEmpty() && m_rowsSerialNumber.isNull())
             m_rowsSerialNumber = ui.SerialNumber_lb->text();
         updateConnectionLabel();

@@ -33,6 +33,7 @@ private slots:
     void configurationWriteSendsSixTextsWithPauses();
     void secondWritePressDuringWriteDoesNothing();
     void defaultsFillTheFieldsAndSendNothing();
+    void focusStaysOnThePressedButton();
 };
 
 void TestCommands::readConfigurationWakesThenAsks()
@@ -223,6 +224,25 @@ void TestCommands::defaultsFillTheFieldsAndSendNothing()
     }
     QCOMPARE(ui.Huelsenpos_SB->value(), sleevePositionDefault);
     QCOMPARE(ui.Huelsenpos_SB->text(), QStringLiteral("0.00"));
+}
+
+// The pressed button goes grey while its commands run; the focus must not
+// pass to "Werkeinstellung setzen", where the next Space would put factory
+// values into the fields.
+void TestCommands::focusStaysOnThePressedButton()
+{
+    ControllerFixture f;
+    QWidget *window = f.controller->mainWidget;
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QPushButton *read = f.ui().ReadConfig_PB;
+    read->setFocus();
+    QWidget *focusWhileSending = nullptr;
+    f.fake->onWrite = [&](const QByteArray &) { focusWhileSending = QApplication::focusWidget(); };
+    QTest::keyClick(read, Qt::Key_Space);
+    QVERIFY(focusWhileSending);
+    QVERIFY(focusWhileSending != f.ui().SetDefault_PB);
+    QCOMPARE(QApplication::focusWidget(), read);
 }
 
 QTEST_MAIN(TestCommands)

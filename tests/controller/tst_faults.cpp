@@ -242,12 +242,14 @@ void TestFaults::longTextWithoutSeparatorStaysCheap()
     QVERIFY(f.controller->receiveAccumulator.size() < 100);
 }
 
-// A clear command that does not reach the device leaves the fill bar as it
-// was: it must not say the memory is empty.
+// A clear command that does not reach the device must not make the fill bar
+// say the memory is empty, and the status line says it was not cleared.
 void TestFaults::failedClearKeepsTheFillBar()
 {
     ControllerFixture f;
-    f.ui().Speicherbelegung_PB->setValue(42);
+    QCOMPARE(f.ui().Speicherbelegung_PB->text(), QStringLiteral("?")); // not told yet
+    f.show("fill level: 42\n=========================\n");
+    QCOMPARE(f.ui().Speicherbelegung_PB->text(), QStringLiteral("42%"));
     f.fake->onWrite = [&f](const QByteArray &bytes) {
         if (bytes == "221")
             f.fake->writeStatus = FT_IO_ERROR;
@@ -257,8 +259,24 @@ void TestFaults::failedClearKeepsTheFillBar()
     });
     f.ui().ClearSpeicher_PB->click();
     QCOMPARE(f.fake->writes().last(), QByteArray("221"));
-    QCOMPARE(f.ui().Speicherbelegung_PB->value(), 42);
+    // The converter is gone: the level is not known any more, not 0 %.
+    QCOMPARE(f.ui().Speicherbelegung_PB->text(), QStringLiteral("?"));
     QCOMPARE(f.ui().FTDI_connection_LB->text(), QStringLiteral("1 Kalvor 2 found and 0 connected"));
+    const QString notCleared = QStringLiteral("Speicher nicht gelöscht: kein Kalvor 2 verbunden");
+    QCOMPARE(f.ui().ReadStatus_lb->text(), notCleared);
+
+    // Pulled out while the question is open: "Ja" sends nothing and says so.
+    ControllerFixture g;
+    g.ui().ReadStatus_lb->clear();
+    g.fake->clearLog();
+    onNextModal([&g](QWidget *modal) {
+        g.fake->unplugged = true;
+        g.poll();
+        static_cast<QMessageBox *>(modal)->button(QMessageBox::Yes)->click();
+    });
+    g.ui().ClearSpeicher_PB->click();
+    QVERIFY(!g.fake->writes().contains("221"));
+    QCOMPARE(g.ui().ReadStatus_lb->text(), notCleared);
 }
 
 // A write the converter refuses ends the configuration write there, and the

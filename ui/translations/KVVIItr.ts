@@ -319,6 +319,10 @@
         <source>Erst die Einstellungen einlesen oder die Werkeinstellung setzen</source>
         <translation>Read the settings or set the factory defaults first</translation>
     </message>
+    <message>
+        <source>Speicher nicht gelöscht: kein Kalvor 2 verbunden</source>
+        <translation>Memory not cleared: no Kalvor 2 connected</translation>
+    </message>
 </context>
 <context>
     <name>MeasurementChart</name>
