@@ -96,7 +96,7 @@ KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)
 
     link = new FTDI_Control(std::move(driver));
 
-    if (!openConverter()) {
+    if (!openConverter(link->deviceCount())) {
         // Without a device the fields show "?" rather than numbers that did
         // not come from it, until the device sends its own.
         const auto showPlaceholder = [](auto *box) {
@@ -424,7 +424,6 @@ void KalvorIIControl::ReadSpeicherFromKalvorII()
     updateReadStatus();
     {
         const CommandSequence sequence(this);
-        measurementNumber = 1;
         wakeDevice();
         // Records of an earlier stream parsed during the wake step leave no
         // gap in the numbering: the new table starts at 1 again.

@@ -93,13 +93,14 @@ private slots:
 private:
     class CommandSequence;
 
-    bool openConverter();
+    bool openConverter(int count);
     bool checkConnection();
     void updateConnectionLabel();
     void primeColumnWidths();
     void clearMeasurements();
     void appendToLog(const QString &text);
     void capAccumulator();
+    qsizetype unfinishedReportStart() const;
     void dropUnfinishedReport();
     bool deviceCommandsAllowed() const;
     void updateButtons();

@@ -4,11 +4,11 @@
 
 #include "link/ftdi_control.h"
 
-// Counts the converters and opens the first one that opens (with count of
-// -1, the driver could not list them: opening is still tried once).
-bool KalvorIIControl::openConverter()
+// Opens the first of the `count` converters listed that opens (with a count
+// of -1, the driver could not list them: opening is still tried once).
+bool KalvorIIControl::openConverter(int count)
 {
-    m_deviceCount = link->deviceCount();
+    m_deviceCount = count;
     m_openFailure = FT_OK;
     for (int index = 0; index < qMax(1, m_deviceCount); ++index) {
         if (!link->openDevice(QStringLiteral("USB Serial Converter"), index)) {
@@ -36,10 +36,13 @@ void KalvorIIControl::lookForConverter()
         return;
     }
     const int count = link->deviceCount();
-    if (count <= 0 || !openConverter()) {
+    if (count <= 0) {
         m_deviceCount = count;
-        if (count <= 0)
-            m_openFailure = FT_OK;
+        m_openFailure = FT_OK;
+        updateConnectionLabel();
+        return;
+    }
+    if (!openConverter(count)) {
         updateConnectionLabel();
         return;
     }
@@ -73,16 +76,6 @@ bool KalvorIIControl::checkConnection()
         updateButtons();
     }
     return m_connected;
-}
-
-// Text that waits without a separator belongs to a report that will never
-// be finished: it goes, so that it cannot join the next report.
-void KalvorIIControl::dropUnfinishedReport()
-{
-    const qsizetype lastSeparator = receiveAccumulator.lastIndexOf(QLatin1String(reportSeparator));
-    receiveAccumulator.truncate(
-        lastSeparator < 0 ? 0 : lastSeparator + qsizetype(sizeof reportSeparator - 1));
-    m_parser.accumulatorReplaced();
 }
 
 void KalvorIIControl::updateConnectionLabel()

@@ -98,18 +98,32 @@ void KalvorIIControl::appendToLog(const QString &text)
     }
 }
 
+// Where the text behind the accumulator's last separator begins: a report
+// not finished yet.
+qsizetype KalvorIIControl::unfinishedReportStart() const
+{
+    const qsizetype lastSeparator = receiveAccumulator.lastIndexOf(QLatin1String(reportSeparator));
+    return lastSeparator < 0 ? 0 : lastSeparator + qsizetype(sizeof reportSeparator - 1);
+}
+
 // Text the parser can never take (no separator behind it) must not pile up
 // for ever: beyond the cap the oldest of it goes.
 void KalvorIIControl::capAccumulator()
 {
     if (receiveAccumulator.size() <= accumulatorCap)
         return;
-    const qsizetype lastSeparator = receiveAccumulator.lastIndexOf(QLatin1String(reportSeparator));
-    const qsizetype waitingFrom
-        = lastSeparator < 0 ? 0 : lastSeparator + qsizetype(sizeof reportSeparator - 1);
+    const qsizetype waitingFrom = unfinishedReportStart();
     const qsizetype waiting = receiveAccumulator.size() - waitingFrom;
     if (waiting <= accumulatorCap)
         return;
     receiveAccumulator.remove(waitingFrom, waiting - accumulatorLowMark);
+    m_parser.accumulatorReplaced();
+}
+
+// Text that waits without a separator belongs to a report that will never
+// be finished: it goes, so that it cannot join the next report.
+void KalvorIIControl::dropUnfinishedReport()
+{
+    receiveAccumulator.truncate(unfinishedReportStart());
     m_parser.accumulatorReplaced();
 }

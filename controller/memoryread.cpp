@@ -63,16 +63,14 @@ void MemoryRead::linkLost()
 void MemoryRead::finish(int rows)
 {
     m_rows = rows;
-    if (m_expected >= 0 && rows >= m_expected)
-        m_outcome = Outcome::Complete;
+    if (m_expected >= 0)
+        m_outcome = rows >= m_expected ? Outcome::Complete : Outcome::Incomplete;
     else if (m_linkLost)
         m_outcome = Outcome::Incomplete;
-    else if (m_expected < 0 && rows > 0)
+    else if (rows > 0)
         m_outcome = Outcome::Complete; // nothing says more were due
-    else if (m_expected < 0)
-        m_outcome = m_arrived > 0 ? Outcome::Incomplete : Outcome::NoAnswer;
     else
-        m_outcome = rows >= m_expected ? Outcome::Complete : Outcome::Incomplete;
+        m_outcome = m_arrived > 0 ? Outcome::Incomplete : Outcome::NoAnswer;
 }
 
 void MemoryRead::memoryCleared()
