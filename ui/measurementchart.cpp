@@ -53,6 +53,15 @@ void styleAxis(QCPAxis *axis)
     axis->grid()->setZeroLinePen(QPen(grid));
 }
 
+// The points a series holds, in its order.
+QList<QPointF> pointsOf(const QCPGraph *graph)
+{
+    QList<QPointF> points;
+    for (auto it = graph->data()->constBegin(); it != graph->data()->constEnd(); ++it)
+        points << QPointF(it->key, it->value);
+    return points;
+}
+
 } // namespace
 
 MeasurementChart::MeasurementChart(QWidget *parent)
@@ -106,8 +115,7 @@ MeasurementChart::MeasurementChart(QWidget *parent)
     m_note->setTextFormat(Qt::PlainText);
     m_note->setStyleSheet(pageText);
 
-    retranslate();
-    setUpAxes();
+    retranslate(); // texts, and the axes for the view
 }
 
 MeasurementChart::~MeasurementChart() = default;
@@ -242,20 +250,12 @@ void MeasurementChart::showEvent(QShowEvent *event)
 
 QList<QPointF> MeasurementChart::forcePoints() const
 {
-    QList<QPointF> points;
-    for (auto it = m_force->data()->constBegin(); it != m_force->data()->constEnd(); ++it)
-        points << QPointF(it->key, it->value);
-    return points;
+    return pointsOf(m_force);
 }
 
 QList<QPointF> MeasurementChart::positionPoints() const
 {
-    QList<QPointF> points;
-    if (m_view != View::Trend)
-        return points;
-    for (auto it = m_position->data()->constBegin(); it != m_position->data()->constEnd(); ++it)
-        points << QPointF(it->key, it->value);
-    return points;
+    return m_view == View::Trend ? pointsOf(m_position) : QList<QPointF>();
 }
 
 // The shown row whose point lies nearest to `pixel`, or -1.
