@@ -290,6 +290,9 @@ void TestFaults::failedWriteEndsTheWriteAndSaysSo()
     };
     f.ui().Incoming_Data_TextEdit->clear();
     f.fake->clearLog();
+    // A clock without "51" in it, the start of the brightness command.
+    Clock::setFixed(QDateTime(QDate(2026, 12, 6), QTime(2, 12, 38)));
+    const auto restoreClock = qScopeGuard([] { Clock::setFixed(QDateTime()); });
     f.ui().WriteConfig_PB->click();
     // Wake step, clock, then the refused threshold and ID: no more.
     QCOMPARE(f.fake->writes().size(), 3);
