@@ -1,8 +1,11 @@
 #pragma once
 
+#include "protocol/devicesettings.h"
 #include "protocol/reportsink.h"
 
 #include <QList>
+
+#include <functional>
 
 class MemoryRead;
 class QProgressBar;
@@ -31,9 +34,21 @@ public:
     void setValue(Value which, int value) override;
     void setSleevePosition(double millimetres) override;
     void appendRow(const MeasurementRow &row) override;
+    void measuringRangeReported() override;
+
+    // Runs whenever the device reports its measuring range.
+    std::function<void()> onMeasuringRange;
+
+    // The settings the device reported since forgetReported(), as it sent
+    // them (a spin box may clamp what it shows), and whether all seven came.
+    const DeviceSettings &reportedSettings() const { return m_reported; }
+    bool allSettingsReported() const;
+    void forgetReported();
 
 private:
     Ui::KalvorIIControl &m_ui;
     QList<MeasurementRow> &m_rows;
     MemoryRead *m_read;
+    DeviceSettings m_reported;
+    unsigned m_reportedMask = 0; // bit i: deviceSettings[i] came
 };

@@ -111,6 +111,14 @@ KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)
     }
     updateConnectionLabel();
     showFillLevel(ui.Speicherbelegung_PB, fillLevelUnknown);
+    // A value the user enters is a real one, its minimum included: the "?"
+    // goes, and the write button follows every edit.
+    for (const SettingField &field : settingFields)
+        connect(ui.*field.box, &QSpinBox::valueChanged, this,
+                [this, box = ui.*field.box] { realValueEntered(box); });
+    connect(ui.Huelsenpos_SB, &QDoubleSpinBox::valueChanged, this,
+            [this] { realValueEntered(ui.Huelsenpos_SB); });
+    m_sink.onMeasuringRange = [this] { m_rangeConnection = m_connection; };
 
     measuringRange = -1;
 
@@ -275,6 +283,13 @@ bool KalvorIIControl::deviceCommandsAllowed() const
     return link->isOpen() && !m_read.running() && !m_commandRunning;
 }
 
+// The connected device has reported its measuring range, which scales its
+// records: before that, a memory read would turn them into wrong numbers.
+bool KalvorIIControl::configurationKnown() const
+{
+    return m_connected && m_rangeConnection == m_connection;
+}
+
 // The one rule for every button's state, run whenever what it depends on
 // changes.
 void KalvorIIControl::updateButtons()
@@ -299,6 +314,11 @@ void KalvorIIControl::updateButtons()
         button->setEnabled(device);
         button->setToolTip(why);
     }
+    if (device && !configurationKnown()) {
+        ui.ReadSpeicher_PB->setEnabled(false);
+        ui.ReadSpeicher_PB->setToolTip(
+            tr("Die Einstellungen des Geräts sind noch nicht eingelesen"));
+    }
     if (device && placeholders) {
         ui.WriteConfig_PB->setEnabled(false);
         ui.WriteConfig_PB->setToolTip(
@@ -308,18 +328,36 @@ void KalvorIIControl::updateButtons()
     ui.ExportMesswerte_PB->setEnabled(!m_read.running() && !m_commandRunning);
 }
 
-void KalvorIIControl::showStatus(const QString &text, bool warning, const QString &toolTip)
+namespace {
+// A status line's text, in its warning look or not.
+void showOn(QLabel *status, const QString &text, bool warning, const QString &toolTip)
 {
-    QLabel *status = ui.ReadStatus_lb;
     if (status->text() != text)
         status->setText(text);
     status->setToolTip(toolTip);
-    if (warning != m_statusWarning) {
-        m_statusWarning = warning;
+    if (warning != status->property("warning").toBool()) {
         status->setProperty("warning", warning);
         status->style()->unpolish(status);
         status->style()->polish(status);
     }
+}
+} // namespace
+
+void KalvorIIControl::showStatus(const QString &text, bool warning, const QString &toolTip)
+{
+    showOn(ui.ReadStatus_lb, text, warning, toolTip);
+}
+
+void KalvorIIControl::showSettingsStatus(const QString &text, bool warning)
+{
+    showOn(ui.SettingsStatus_lb, text, warning, QString());
+}
+
+void KalvorIIControl::realValueEntered(QAbstractSpinBox *box)
+{
+    if (!box->specialValueText().isEmpty())
+        box->setSpecialValueText(QString());
+    updateButtons();
 }
 
 void KalvorIIControl::updateReadStatus()
@@ -359,23 +397,59 @@ void KalvorIIControl::clockTick()
     const QTime shown(now.hour(), now.minute(), now.second());
     if (ui.timeEdit->time() != shown)
         ui.timeEdit->setTime(shown);
+    const bool wasRunning = m_read.running();
     const bool parsed = drainReports(
         receiveAccumulator, [this](QString &accumulator) { return parseReport(accumulator); },
         [this] { return m_parser.recordWaiting(); }, drainLimit);
     showNewRowsInChart();
-    if (parsed)
-        updateButtons(); // a value from the device may have replaced a "?"
 
     checkConnection();
-    if (!m_read.running())
+    checkConfirmation();
+    if (m_read.running()) {
+        // Bytes still in the link are rows still to come, also from a
+        // converter that is gone.
+        m_read.endsNow(Clock::steadyMs(), int(m_rows.size()), [this] {
+            return link->bytesAvailable() == 0 && !m_parser.recordWaiting()
+                && !receiveAccumulator.contains(QLatin1String(reportSeparator));
+        });
+    }
+    // A row after the end opened the read again: status and buttons follow.
+    const bool changed = m_read.running() != wasRunning;
+    if (m_read.running() || changed)
+        updateReadStatus();
+    if (parsed || changed)
+        updateButtons(); // a value from the device may have replaced a "?"
+}
+
+// The device's settings reported back after a configuration write, held
+// against what was written.
+void KalvorIIControl::checkConfirmation()
+{
+    if (!m_confirmation)
         return;
-    const bool ended = m_read.endsNow(Clock::steadyMs(), int(m_rows.size()), [this] {
-        return !m_parser.recordWaiting()
-            && !receiveAccumulator.contains(QLatin1String(reportSeparator));
-    });
-    updateReadStatus();
-    if (ended)
-        updateButtons();
+    if (m_confirmation->connection == m_connection && m_connected && m_sink.allSettingsReported()) {
+        QStringList differences;
+        for (const DeviceSetting &setting : deviceSettings) {
+            const int written = m_confirmation->written.*setting.field;
+            const int held = m_sink.reportedSettings().*setting.field;
+            if (held != written)
+                differences << tr("%1: im Gerät %2 statt %3")
+                                   .arg(settingName(setting.key))
+                                   .arg(held)
+                                   .arg(written);
+        }
+        if (differences.isEmpty())
+            showSettingsStatus(tr("Einstellungen übertragen und bestätigt"), false);
+        else
+            showSettingsStatus(
+                tr("Vom Gerät nicht übernommen: %1").arg(differences.join(QLatin1String("; "))),
+                true);
+        m_confirmation.reset();
+    } else if (m_confirmation->connection != m_connection || !m_connected
+               || Clock::steadyMs() - m_confirmation->sinceMs >= confirmationMs) {
+        showSettingsStatus(tr("Keine Bestätigung vom Gerät – bitte Einstellungen einlesen"), true);
+        m_confirmation.reset();
+    }
 }
 
 void KalvorIIControl::receiveSerialData()
@@ -388,6 +462,8 @@ void KalvorIIControl::WriteConfigFromKalvorII()
     if (!deviceCommandsAllowed())
         return;
     const CommandSequence sequence(this);
+    m_confirmation.reset();
+    showSettingsStatus(QString(), false);
 
     wakeDevice();
     const QDateTime now = Clock::currentDateTime();
@@ -401,13 +477,38 @@ void KalvorIIControl::WriteConfigFromKalvorII()
         m_logLineLength = 0;
         if (i == commands.size() - 1)
             qt_message_output(QtDebugMsg, QMessageLogContext(), quotedForDebug(command.text));
-        link->sendText(command.text);
-        // No button says it wrote what never reached the device.
-        if (!checkConnection())
+        // No button says it wrote what never reached the device, and the
+        // user learns which settings did not go out (the fields will show
+        // the device's own values again once it is back).
+        const bool sent = link->sendText(command.text) == command.text.size();
+        if (!checkConnection() || !sent) {
+            reportUnwritten(commands.mid(i));
             return;
+        }
         if (command.pauseEventsMs > 0 || command.pauseSleepMs > 0)
             pause(command.pauseEventsMs, command.pauseSleepMs);
     }
+    // The settings are read back and held against what was written.
+    m_confirmation = Confirmation{settings, m_connection, Clock::steadyMs()};
+    m_sink.forgetReported();
+    pause(50, 50); // the device takes the last command before the next wake byte
+    wakeDevice();
+    link->sendText(QLatin1String(Commands::readConfiguration));
+    checkConnection();
+}
+
+void KalvorIIControl::reportUnwritten(const QList<ConfigCommand> &unsent)
+{
+    QStringList names;
+    for (const ConfigCommand &command : unsent) {
+        if (command.settings.isEmpty())
+            names << tr("Uhrzeit");
+        for (ReportSink::Value key : command.settings)
+            names << settingName(key);
+    }
+    showSettingsStatus(tr("Einstellungen nicht vollständig geschrieben – nicht übertragen: %1")
+                           .arg(names.join(QLatin1String(", "))),
+                       true);
 }
 
 void KalvorIIControl::ReadConfigFromKalvorII()
@@ -418,24 +519,41 @@ void KalvorIIControl::ReadSpeicherFromKalvorII()
 {
     if (!deviceCommandsAllowed())
         return;
+    if (!configurationKnown())
+        return;
     // The read runs from the press: a second press, an export or a clear
     // could otherwise cut into it.
+    const MemoryRead before = m_read;
     m_read.start(Clock::steadyMs());
     updateReadStatus();
+    bool sent = false;
     {
         const CommandSequence sequence(this);
         wakeDevice();
-        // Records of an earlier stream parsed during the wake step leave no
-        // gap in the numbering: the new table starts at 1 again.
-        measurementNumber = 1;
-        clearMeasurements();
         // What has waited a second without its separator is the rest of a
         // report broken off (a read cut short): joined to the memory report
         // it would turn into a row.
         if (Clock::steadyMs() - m_lastTextMs >= unfinishedReportMs)
             dropUnfinishedReport();
-        link->sendText(QLatin1String(Commands::readMemory));
+        const QByteArray command(Commands::readMemory);
+        sent = link->sendText(QLatin1String(command)) == command.size();
+        // The table makes room only for a read that was asked for: the rows
+        // shown stay when the converter goes before the command is out.
+        // Records of an earlier stream parsed during the wake step leave no
+        // gap in the numbering: the new table starts at 1 again.
+        if (sent) {
+            measurementNumber = 1;
+            clearMeasurements();
+        }
         checkConnection();
+    }
+    if (!sent) {
+        m_read = before;
+        if (!m_connected)
+            m_read.linkLost();
+        showStatus(tr("Speicher nicht gelesen: kein Kalvor 2 verbunden"), true);
+        updateButtons();
+        return;
     }
     m_read.commandSent(Clock::steadyMs());
     updateReadStatus();
@@ -452,9 +570,16 @@ void KalvorIIControl::ClearSpeicherFromKalvorII()
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::No);
     box.setIcon(QMessageBox::Warning);
+    const int askedOn = m_connection;
     if (box.exec() != QMessageBox::Yes)
         return;
-    // The converter may have gone while the question was open.
+    // The question was about the device connected when it was asked: after
+    // an unplug, whatever is connected now was not asked about.
+    checkConnection();
+    if (!m_connected || m_connection != askedOn) {
+        showStatus(tr("Speicher nicht gelöscht: Verbindung unterbrochen"), true);
+        return;
+    }
     bool sent = false;
     if (deviceCommandsAllowed()) {
         const CommandSequence sequence(this);
@@ -467,8 +592,11 @@ void KalvorIIControl::ClearSpeicherFromKalvorII()
     if (sent) {
         showFillLevel(ui.Speicherbelegung_PB, 0);
         m_read.memoryCleared();
+        showStatus(tr("Speicher gelöscht"), false);
     } else {
-        showStatus(tr("Speicher nicht gelöscht: kein Kalvor 2 verbunden"), true);
+        showStatus(m_connected ? tr("Speicher nicht gelöscht")
+                               : tr("Speicher nicht gelöscht: kein Kalvor 2 verbunden"),
+                   true);
     }
 }
 
@@ -481,11 +609,17 @@ void KalvorIIControl::ExportMesswerte()
     const ExportOutcome outcome
         = runExport(mainWidget, Clock::currentDateTime(), serialNumber, m_rows,
                     [this](const QString &text) { showTextWindow(text); });
+    if (outcome.status == ExportOutcome::Failed) {
+        showStatus(tr("Nicht exportiert: %1 konnte nicht geschrieben werden")
+                       .arg(QFileInfo(outcome.pointFile).fileName()),
+                   true, QDir::toNativeSeparators(outcome.pointFile));
+        return;
+    }
     if (outcome.status != ExportOutcome::Written)
         return;
     m_read.exported();
     // A warning about the last read stays until the next read.
-    if (!m_statusWarning)
+    if (!ui.ReadStatus_lb->property("warning").toBool())
         showStatus(exportedStatus(outcome.pointFile, outcome.commaFile, outcome.commaWritten),
                    false,
                    QDir::toNativeSeparators(outcome.pointFile)
@@ -506,8 +640,14 @@ void KalvorIIControl::ReadKVIIconfiguration()
 
 void KalvorIIControl::SetDefault()
 {
-    for (const DeviceSetting &setting : deviceSettings)
-        settingBox(ui, setting.key)->setValue(setting.factoryDefault);
+    // The factory defaults are real values: no field shows "?" afterwards,
+    // also where a default is the field's minimum.
+    for (const DeviceSetting &setting : deviceSettings) {
+        QSpinBox *box = settingBox(ui, setting.key);
+        box->setSpecialValueText(QString());
+        box->setValue(setting.factoryDefault);
+    }
+    ui.Huelsenpos_SB->setSpecialValueText(QString());
     ui.Huelsenpos_SB->setValue(sleevePositionDefault);
     updateButtons();
 }

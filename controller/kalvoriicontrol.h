@@ -12,11 +12,15 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class FTDI_Control;
 class MeasurementChart;
+class QAbstractSpinBox;
+class QLabel;
 class QTimer;
 class QWidget;
+struct ConfigCommand;
 
 // The program's central object: it owns the window, the USB link and the three
 // timers, wires the buttons to the device commands and drives the report
@@ -37,6 +41,9 @@ public:
     // Text without its separator that has waited this long when a memory
     // read starts is dropped: the device stopped in the middle of a report.
     static constexpr qint64 unfinishedReportMs = 1000;
+    // How long after a configuration write the device has to report the
+    // settings back before the write counts as unconfirmed.
+    static constexpr qint64 confirmationMs = 3000;
 
     // The link talks to the converter through `driver`: the kernel's serial
     // ports unless the program or a test hands in another backend.
@@ -103,9 +110,14 @@ private:
     qsizetype unfinishedReportStart() const;
     void dropUnfinishedReport();
     bool deviceCommandsAllowed() const;
+    bool configurationKnown() const;
     void updateButtons();
     void updateReadStatus();
     void showStatus(const QString &text, bool warning, const QString &toolTip = QString());
+    void showSettingsStatus(const QString &text, bool warning);
+    void realValueEntered(QAbstractSpinBox *box);
+    void reportUnwritten(const QList<ConfigCommand> &unsent);
+    void checkConfirmation();
     void addChartPage();
     void fitToFonts();
     void fitTabs();
@@ -126,10 +138,24 @@ private:
     int m_deviceCount = 0;
     bool m_connected = false;
     FT_STATUS m_openFailure = FT_OK;
+    // Counts the connections opened, so that what belongs to one connection
+    // (a question asked, a configuration told) is not taken for the next.
+    int m_connection = 0;
+    // The connection on which the device last reported its measuring range:
+    // until the connected device has told it, its records cannot be scaled.
+    int m_rangeConnection = -1;
+    // A configuration write waiting for the device to report its settings
+    // back: what was written, on which connection, since when.
+    struct Confirmation
+    {
+        DeviceSettings written;
+        int connection = 0;
+        qint64 sinceMs = 0;
+    };
+    std::optional<Confirmation> m_confirmation;
     int m_logLineLength = 0; // characters behind the hidden log's last line break
     qint64 m_lastTextMs = 0; // steady time of the last text received
     // The serial number shown while the table's rows were read, kept once
     // that connection is gone (null while it lasts or with no rows).
     QString m_rowsSerialNumber;
-    bool m_statusWarning = false;
 };

@@ -13,6 +13,7 @@ bool KalvorIIControl::openConverter(int count)
     for (int index = 0; index < qMax(1, m_deviceCount); ++index) {
         if (!link->openDevice(QStringLiteral("USB Serial Converter"), index)) {
             m_connected = true;
+            ++m_connection;
             return true;
         }
         m_openFailure = link->status();
@@ -65,10 +66,11 @@ bool KalvorIIControl::checkConnection()
         m_openFailure = FT_OK;
         m_deviceCount = link->deviceCount();
         m_read.linkLost();
-        // The next device may be another one: its measuring range and fill
-        // level are not known until it tells them, and rows read from this one
-        // keep this one's serial number.
-        measuringRange = -1;
+        // The next device may be another one: its fill level is not known
+        // until it tells it, and rows read from this one keep this one's
+        // serial number. The measuring range stays: records of this device
+        // may still wait to be parsed, at its scale; the next device's own
+        // range replaces it before a read of that device can start.
         showFillLevel(ui.Speicherbelegung_PB, fillLevelUnknown);
         if (!m_rows.isEmpty() && m_rowsSerialNumber.isNull())
             m_rowsSerialNumber = ui.SerialNumber_lb->text();

@@ -1,5 +1,7 @@
 #include "memoryread.h"
 
+#include <algorithm>
+
 namespace {
 const QString recordLabel = QStringLiteral("Nr.:");
 }
@@ -52,17 +54,36 @@ void MemoryRead::entryCountArrived(int count)
         m_expected = count;
 }
 
+void MemoryRead::rowAdded(int rows, qint64 nowMs)
+{
+    if (m_outcome == Outcome::NotRead)
+        return;
+    // More rows than announced: the count was wrong, and the read now ends
+    // when the device falls quiet.
+    if (m_expected >= 0 && rows > m_expected)
+        m_expected = -1;
+    if (running())
+        return;
+    m_outcome = Outcome::Running;
+    m_exported = false; // the new rows are in no file yet
+    m_arrived = std::max(m_arrived, rows);
+    m_lastRecordMs = nowMs;
+    m_carry.clear();
+}
+
 void MemoryRead::linkLost()
 {
     if (running())
         m_linkLost = true;
-    else
-        m_earlierConnection = true;
+    m_earlierConnection = true;
 }
 
 void MemoryRead::finish(int rows)
 {
     m_rows = rows;
+    // More rows than announced: the count was wrong, the rows are real.
+    if (m_expected >= 0 && rows > m_expected)
+        m_expected = -1;
     if (m_expected >= 0)
         m_outcome = rows >= m_expected ? Outcome::Complete : Outcome::Incomplete;
     else if (m_linkLost)

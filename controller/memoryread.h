@@ -7,12 +7,19 @@
 // program knows afterwards about the device's memory. Widget-free; the
 // controller feeds it and shows what it says.
 //
-// A read ends at the first of: the table holds the number of records the
-// device announced; nothing that looks like a record has arrived for a while
-// (startQuietMs at first, quietMs once records came) and nothing waits to be
-// parsed; the converter is lost. The record labels counted on the wire only
-// ever drive the progress text: a garbled one can neither end a read early
-// nor keep it running.
+// A read ends once nothing waits to be parsed (no bytes in the link, no
+// report in the accumulator, no record in the parser's block) and the first
+// of these holds: the table holds the number of records the device
+// announced; nothing that looks like a record has arrived for a while
+// (startQuietMs at first, quietMs once records came); the converter is lost.
+// The record labels counted on the wire only ever drive the progress text: a
+// garbled one can neither end a read early nor keep it running.
+//
+// A row that arrives after the read ended (a device that paused longer than
+// the quiet time, or sent more records than it announced) opens it again:
+// what the status line, the buttons and the clear question say follows the
+// table. A count the rows exceed says nothing any more; the rows are what
+// the memory held.
 class MemoryRead
 {
 public:
@@ -44,17 +51,22 @@ public:
     {
         if (m_outcome != Outcome::Running)
             return false;
-        if ((m_expected >= 0 && rows >= m_expected)
-            || ((m_linkLost || nowMs - m_lastRecordMs >= (m_arrived > 0 ? quietMs : startQuietMs))
-                && nothingWaiting())) {
+        if ((m_expected >= 0 && rows >= m_expected) || m_linkLost
+            || nowMs - m_lastRecordMs >= (m_arrived > 0 ? quietMs : startQuietMs)) {
+            if (!nothingWaiting())
+                return false;
             finish(rows);
             return true;
         }
         return false;
     }
+    // A row was added to the table, which now holds `rows`: after the read
+    // ended, it opens the read again.
+    void rowAdded(int rows, qint64 nowMs);
     // The converter went away: nothing more can come, so a running read ends
-    // as soon as what arrived is worked off, and a finished one no longer
-    // says anything about the memory of whatever device is connected next.
+    // as soon as what arrived is worked off, and no read, running or
+    // finished, says anything any more about the memory of whatever device
+    // is connected next.
     void linkLost();
 
     // The device's memory was cleared: it now holds nothing.

@@ -20,7 +20,7 @@ ReadStatus readStatus(const MemoryRead &read)
     case MemoryRead::Outcome::NotRead:
         return {};
     case MemoryRead::Outcome::Running:
-        if (expected >= 0)
+        if (expected >= 0 && read.arrived() <= expected)
             return {Texts::tr("Lese Messwerte … %1 von %2").arg(read.arrived()).arg(expected)};
         return {Texts::tr("Lese Messwerte … %1 gelesen").arg(read.arrived())};
     case MemoryRead::Outcome::Complete:

@@ -13,6 +13,7 @@ struct ConfigCommand
     QString text;      // what goes to the device in one write
     int pauseEventsMs; // Pause (N, M) after the write: N ms of event processing...
     int pauseSleepMs;  // ...then M ms of blocking sleep; the last command has 0, 0 (no pause)
+    QList<ReportSink::Value> settings; // the settings it carries; none for the clock
 };
 
 // The six command texts of the configuration write, in order, for the given

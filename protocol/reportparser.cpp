@@ -287,6 +287,7 @@ bool ReportParser::Impl::applyValueRule(const ValueRule &rule, ParserState &stat
     case Conversion::MeasuringRange:
         state.measuringRange = value.toInt();
         sink.setSleevePosition(scaledPosition(state.sleevePositionRaw, state.measuringRange));
+        sink.measuringRangeReported();
         break;
     }
 

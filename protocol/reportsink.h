@@ -30,6 +30,9 @@ public:
     virtual void setValue(Value which, int value) = 0;
     virtual void setSleevePosition(double millimetres) = 0;
     virtual void appendRow(const MeasurementRow &row) = 0;
+    // The device reported its measuring range, which from now on scales its
+    // rows (the parser keeps it in ParserState).
+    virtual void measuringRangeReported() { }
 };
 
 // The controller's variables that the parser reads and advances. They stay

@@ -73,6 +73,16 @@ struct ControllerFixture
         while (controller->link->bytesAvailable() > 0)
             receiveOnce();
     }
+    // The device reports its measuring range, as its configuration report
+    // does: until the connected device has told it, a memory read cannot
+    // start.
+    void tellMeasuringRange(int range = 20)
+    {
+        show(QStringLiteral("Messbereich: %1\n=========================\n")
+                 .arg(range, 4, 10, QLatin1Char('0'))
+                 .toLatin1());
+    }
+
     // Device output all the way into the window: received, then clock ticks
     // until the parser has worked everything off.
     void show(const QByteArray &bytes)

@@ -6,6 +6,7 @@
 #include "controllerfixture.h"
 #include "modal.h"
 #include "protocol/devicesettings.h"
+#include "sim/devicereports.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -34,6 +35,8 @@ private slots:
     void secondWritePressDuringWriteDoesNothing();
     void defaultsFillTheFieldsAndSendNothing();
     void focusStaysOnThePressedButton();
+    void valuesEnteredReplaceThePlaceholder();
+    void settingsWriteIsConfirmed();
 };
 
 void TestCommands::readConfigurationWakesThenAsks()
@@ -49,6 +52,7 @@ void TestCommands::readConfigurationWakesThenAsks()
 void TestCommands::readMemoryClearsTableAndRestartsNumbering()
 {
     ControllerFixture f;
+    f.tellMeasuringRange();
     QTreeWidget *tree = f.ui().Messwert_treeWidget;
     f.show(deviceRecord(7));
     f.controller->measurementNumber = 42;
@@ -62,7 +66,9 @@ void TestCommands::readMemoryClearsTableAndRestartsNumbering()
     QCOMPARE(f.fake->writes(), QList<QByteArray>({wake, QByteArray("2324")}));
     const auto writes = f.fake->callsOf(QStringLiteral("write"));
     QVERIFY(writes.at(1).atMs - writes.at(0).atMs >= 100); // the device wakes first
-    QCOMPARE(rowsWhenCommandWritten, 0);
+    // The old rows go once the command is out, not before: a command that
+    // does not go out leaves them.
+    QCOMPARE(rowsWhenCommandWritten, 1);
     QCOMPARE(tree->topLevelItemCount(), 0);
     QVERIFY(f.controller->rows().isEmpty()); // the rows kept beside the table too
     QCOMPARE(f.controller->measurementNumber, 1);
@@ -159,6 +165,7 @@ void TestCommands::clearConfirmedSendsAndZeroesFillBar()
     QVERIFY(writes.at(1).atMs - writes.at(0).atMs >= 100); // the device wakes first
     QCOMPARE(f.ui().Speicherbelegung_PB->value(), 0);
     QCOMPARE(f.ui().Messwert_treeWidget->topLevelItemCount(), 1); // the table keeps its rows
+    QCOMPARE(f.ui().ReadStatus_lb->text(), QStringLiteral("Speicher gelöscht"));
 }
 
 void TestCommands::configurationWriteSendsSixTextsWithPauses()
@@ -179,12 +186,14 @@ void TestCommands::configurationWriteSendsSixTextsWithPauses()
     ui.WriteConfig_PB->click();
     Clock::setFixed(QDateTime());
 
+    // The six texts, then the configuration is read back to confirm them.
     const QList<QByteArray> expected
         = {wake,    "622026:12:06:7:02:12:38", "3240\n4101\n", "51130\n",
-           "430\n", "80005\n0010\n",           "75010\n"};
+           "430\n", "80005\n0010\n",           "75010\n",      wake,
+           "71\n"};
     QCOMPARE(f.fake->writes(), expected);
     const auto writes = f.fake->callsOf(QStringLiteral("write"));
-    const QList<int> minimumGap = {100, 100, 150, 300, 100, 100};
+    const QList<int> minimumGap = {100, 100, 150, 300, 100, 100, 100, 100};
     for (int i = 1; i < writes.size(); ++i)
         QVERIFY2(writes.at(i).atMs - writes.at(i - 1).atMs >= minimumGap.at(i - 1),
                  qPrintable(QStringLiteral("pause before write %1 too short").arg(i)));
@@ -204,7 +213,8 @@ void TestCommands::secondWritePressDuringWriteDoesNothing()
     QTimer::singleShot(200, f.ui().ExportMesswerte_PB,
                        [&] { exportOffDuringWrite = !f.ui().ExportMesswerte_PB->isEnabled(); });
     f.ui().WriteConfig_PB->click();
-    QCOMPARE(f.fake->writes().size(), 7); // one wake step and six commands, once
+    // One wake step, six commands and the read-back, once.
+    QCOMPARE(f.fake->writes().size(), 9);
     QVERIFY(exportOffDuringWrite);
     QVERIFY(f.ui().ExportMesswerte_PB->isEnabled());
 }
@@ -243,6 +253,73 @@ void TestCommands::focusStaysOnThePressedButton()
     QVERIFY(focusWhileSending);
     QVERIFY(focusWhileSending != f.ui().SetDefault_PB);
     QCOMPARE(QApplication::focusWidget(), read);
+}
+
+// A value from the factory defaults or from the user is a real one, its
+// minimum included: the "?" goes, and the write button follows every edit.
+void TestCommands::valuesEnteredReplaceThePlaceholder()
+{
+    ControllerFixture f([](FakeDriver &d) { d.deviceCountResult = 0; });
+    Ui::KalvorIIControl &ui = f.ui();
+    f.fake->deviceCountResult = 1;
+    f.controller->lookForConverter();
+    QVERIFY(f.controller->link->isOpen());
+    QVERIFY(!ui.WriteConfig_PB->isEnabled()); // every field still shows "?"
+    for (const SettingField &field : settingFields) {
+        QSpinBox *box = ui.*field.box;
+        box->setValue(box->minimum() + 1);
+        box->setValue(box->minimum());
+        QCOMPARE(box->text(), QString::number(box->minimum()));
+    }
+    QVERIFY(ui.WriteConfig_PB->isEnabled());
+
+    ControllerFixture g([](FakeDriver &d) { d.deviceCountResult = 0; });
+    g.ui().SetDefault_PB->click();
+    g.ui().geraeteID_SB->setValue(0);
+    QCOMPARE(g.ui().geraeteID_SB->text(), QStringLiteral("0"));
+    g.fake->deviceCountResult = 1;
+    g.controller->lookForConverter();
+    QVERIFY(g.ui().WriteConfig_PB->isEnabled());
+}
+
+// After a configuration write the settings are read back and held against
+// what was written: the settings page says whether the device took them, and
+// which it did not take.
+void TestCommands::settingsWriteIsConfirmed()
+{
+    ControllerFixture f;
+    Ui::KalvorIIControl &ui = f.ui();
+    DeviceSettings held;
+    for (const DeviceSetting &setting : deviceSettings)
+        held.*setting.field = settingBox(ui, setting.key)->value();
+    // The device answers the read-back with what it holds.
+    f.fake->onWrite = [&](const QByteArray &bytes) {
+        if (bytes == "71\n")
+            f.fake->deliver(DeviceReports::configuration(DeviceIdentity(), held));
+    };
+    ui.WriteConfig_PB->click();
+    f.show({});
+    QCOMPARE(ui.SettingsStatus_lb->text(),
+             QStringLiteral("Einstellungen übertragen und bestätigt"));
+    QVERIFY(!ui.SettingsStatus_lb->property("warning").toBool());
+
+    // A device that keeps its own brightness.
+    ui.BrightnessValue_SB->setValue(200);
+    held.brightness = 130;
+    ui.WriteConfig_PB->click();
+    f.show({});
+    QCOMPARE(ui.SettingsStatus_lb->text(),
+             QStringLiteral("Vom Gerät nicht übernommen: Helligkeit: im Gerät 130 statt 200"));
+    QVERIFY(ui.SettingsStatus_lb->property("warning").toBool());
+    QCOMPARE(ui.BrightnessValue_SB->value(), 130); // the field shows what the device holds
+
+    // A device that does not answer.
+    f.fake->onWrite = nullptr;
+    ui.WriteConfig_PB->click();
+    Clock::skip(KalvorIIControl::confirmationMs);
+    f.clockTick();
+    QCOMPARE(ui.SettingsStatus_lb->text(),
+             QStringLiteral("Keine Bestätigung vom Gerät – bitte Einstellungen einlesen"));
 }
 
 QTEST_MAIN(TestCommands)

@@ -335,7 +335,12 @@ void TestExportSlot::unwritablePointFileWarnsWithoutPreview()
     QVERIFY(previewWindows().isEmpty());
     // The comma file is not written either: nothing half done.
     QVERIFY(!QFile::exists(m_dir->filePath(commaName)));
-    QVERIFY(m_f->ui().ReadStatus_lb->text().isEmpty());
+    // The status line says what just happened, not what an earlier export did.
+    QLabel *status = m_f->ui().ReadStatus_lb;
+    QCOMPARE(status->text(),
+             QStringLiteral("Nicht exportiert: %1 konnte nicht geschrieben werden").arg(pointName));
+    QVERIFY(status->property("warning").toBool());
+    QCOMPARE(status->toolTip(), QDir::toNativeSeparators(m_dir->filePath(pointName)));
 }
 
 void TestExportSlot::unwritableCommaFileWarnsAfterPreview()
@@ -519,7 +524,8 @@ void TestExportSlot::rowsKeepTheSerialNumberOfTheirDevice()
     m_f->fake->unplugged = false;
     m_f->controller->lookForConverter();
     QVERIFY(m_f->controller->link->isOpen());
-    QCOMPARE(m_f->controller->measuringRange, -1); // not known until its configuration comes
+    // No read of the new device before it has told its measuring range.
+    QVERIFY(!m_f->ui().ReadSpeicher_PB->isEnabled());
     m_f->ui().SerialNumber_lb->setText(QStringLiteral("654321"));
 
     ExportUser user;

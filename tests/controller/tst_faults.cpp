@@ -8,6 +8,7 @@
 #include "protocol/devicesettings.h"
 #include "sim/simulateddevice.h"
 #include "sim/simulateddriver.h"
+#include "ui/measurementchart.h"
 
 #include <QElapsedTimer>
 #include <QMessageBox>
@@ -57,8 +58,13 @@ private slots:
     void longTextWithoutSeparatorStaysCheap();
     void failedClearKeepsTheFillBar();
     void failedWriteEndsTheWriteAndSaysSo();
-    void readCommandThatFailsEndsTheRead();
+    void readThatNeverStartsKeepsTheTable();
     void readAgainAfterABrokenOffRecord();
+    void unplugBeforeParsingKeepsTheScale();
+    void clearQuestionOpenAcrossAReplug();
+    void rowsAfterTheEndOpenTheReadAgain_data();
+    void rowsAfterTheEndOpenTheReadAgain();
+    void settingsWriteCutSaysWhatWasNotWritten();
 };
 
 // A converter that fails during a read: the link closes, the window says so,
@@ -67,6 +73,7 @@ private slots:
 void TestFaults::unplugDuringMemoryReadKeepsRows()
 {
     ControllerFixture f({}, /*keepTimers=*/true);
+    f.tellMeasuringRange();
     f.ui().ReadSpeicher_PB->click();
     QByteArray memory;
     for (int i = 1; i <= 40; ++i)
@@ -175,6 +182,7 @@ void TestFaults::receiveLogStaysBounded()
 void TestFaults::silentDeviceChangesNothing()
 {
     ControllerFixture f({}, true);
+    f.tellMeasuringRange();
     f.ui().ReadSpeicher_PB->click();
     // The read runs until the device has been silent long enough, and then
     // says that nothing came.
@@ -276,7 +284,8 @@ void TestFaults::failedClearKeepsTheFillBar()
     });
     g.ui().ClearSpeicher_PB->click();
     QVERIFY(!g.fake->writes().contains("221"));
-    QCOMPARE(g.ui().ReadStatus_lb->text(), notCleared);
+    QCOMPARE(g.ui().ReadStatus_lb->text(),
+             QStringLiteral("Speicher nicht gelöscht: Verbindung unterbrochen"));
 }
 
 // A write the converter refuses ends the configuration write there, and the
@@ -301,18 +310,25 @@ void TestFaults::failedWriteEndsTheWriteAndSaysSo()
     QVERIFY(!f.ui().Incoming_Data_TextEdit->toPlainText().contains(QStringLiteral("51")));
 }
 
-// The converter goes away as the read command is written: the read ends as
-// cut short, not, seconds later, as a device that did not answer.
-void TestFaults::readCommandThatFailsEndsTheRead()
+// The converter goes away after the wake byte, before the read command: no
+// read was asked for, so the rows shown (not exported yet) stay, and the
+// status line says the memory was not read.
+void TestFaults::readThatNeverStartsKeepsTheTable()
 {
     ControllerFixture f({}, /*keepTimers=*/true);
+    f.tellMeasuringRange();
+    f.show(deviceRecord(1) + deviceRecord(2));
     f.fake->onWrite = [&f](const QByteArray &bytes) {
         if (bytes == "2324")
             f.fake->unplugged = true;
     };
     f.ui().ReadSpeicher_PB->click();
-    QTRY_COMPARE(f.ui().ReadStatus_lb->text(),
-                 QStringLiteral("Nur 0 Messwerte empfangen – bitte erneut lesen"));
+    QCOMPARE(f.fake->writes().last(), QByteArray("2324"));
+    QCOMPARE(f.ui().Messwert_treeWidget->topLevelItemCount(), 2);
+    QCOMPARE(f.controller->rows().size(), 2);
+    QCOMPARE(f.controller->chart()->shownRows(), 2);
+    QCOMPARE(f.ui().ReadStatus_lb->text(),
+             QStringLiteral("Speicher nicht gelesen: kein Kalvor 2 verbunden"));
     QVERIFY(f.ui().ExportMesswerte_PB->isEnabled());
 }
 
@@ -322,6 +338,7 @@ void TestFaults::readCommandThatFailsEndsTheRead()
 void TestFaults::readAgainAfterABrokenOffRecord()
 {
     ControllerFixture f;
+    f.tellMeasuringRange();
     f.ui().ReadSpeicher_PB->click();
     f.receiveAll(deviceRecord(1).left(30));
     Clock::skip(MemoryRead::startQuietMs);
@@ -334,6 +351,165 @@ void TestFaults::readAgainAfterABrokenOffRecord()
     QCOMPARE(table->topLevelItemCount(), 2);
     QCOMPARE(table->topLevelItem(0)->text(2), QStringLiteral("08:00:00"));
     QCOMPARE(table->topLevelItem(1)->text(0), QStringLiteral("2"));
+}
+
+// Records that wait to be parsed when the converter goes keep the scale of
+// the device that sent them; the next device's memory can be read only once
+// it has told its own measuring range.
+void TestFaults::unplugBeforeParsingKeepsTheScale()
+{
+    ControllerFixture f;
+    f.tellMeasuringRange(50); // sleeve positions in steps of 0.05 mm
+    f.ui().ReadSpeicher_PB->click();
+    const QByteArray records = deviceRecord(1, "2026:12:01:2:08:00:00", "2,34", "047")
+        + deviceRecord(2, "2026:12:01:2:08:00:05", "2,34", "047");
+    // Both records wait in the link's buffer when the converter goes: they
+    // are still this read's rows, at this device's scale.
+    f.fake->deliver(records);
+    f.pollAll();
+    f.fake->unplugged = true;
+    f.poll();
+    QVERIFY(!f.controller->link->isOpen());
+    f.clockTick(); // the loss is noticed before the rows are parsed
+    for (int tick = 0; tick < 5; ++tick) {
+        f.receiveOnce();
+        f.clockTick();
+    }
+    QCOMPARE(f.controller->rows().size(), 2);
+    for (const MeasurementRow &row : f.controller->rows())
+        QCOMPARE(row.cells.at(MeasurementRow::SleevePosition), QStringLiteral("2.35"));
+    // The read ended with every row the wire brought, and says so.
+    QCOMPARE(f.ui().ReadStatus_lb->text(),
+             QStringLiteral("Nur 2 Messwerte empfangen – bitte erneut lesen"));
+
+    // Another device: no read before it has told its range.
+    f.fake->unplugged = false;
+    f.controller->lookForConverter();
+    QVERIFY(f.controller->link->isOpen());
+    QVERIFY(f.ui().ReadConfig_PB->isEnabled());
+    QVERIFY(!f.ui().ReadSpeicher_PB->isEnabled());
+    QVERIFY(!f.ui().ReadSpeicher_PB->toolTip().isEmpty());
+    f.tellMeasuringRange(100);
+    QVERIFY(f.ui().ReadSpeicher_PB->isEnabled());
+}
+
+// The clear question was about the device connected when it was asked: when
+// the converter is pulled and one is plugged in while it is open, "Ja" sends
+// nothing. And after a read cut by an unplug, the question speaks of the
+// device connected now, whose memory nobody has read.
+void TestFaults::clearQuestionOpenAcrossAReplug()
+{
+    ControllerFixture f;
+    f.tellMeasuringRange();
+    f.ui().ReadSpeicher_PB->click();
+    f.show("fill level: 010\nEntries : 1000\n=========================\n" + deviceRecord(1));
+    f.fake->unplugged = true;
+    f.poll();
+    f.clockTick();
+    QVERIFY(f.ui().ReadStatus_lb->text().startsWith(QStringLiteral("Nur 1 von 1000")));
+    f.fake->unplugged = false;
+    f.controller->lookForConverter();
+    f.tellMeasuringRange();
+    QString detail;
+    onNextModal([&](QWidget *modal) {
+        detail = static_cast<QMessageBox *>(modal)->informativeText();
+        static_cast<QMessageBox *>(modal)->button(QMessageBox::No)->click();
+    });
+    f.ui().ClearSpeicher_PB->click();
+    QCOMPARE(detail, QStringLiteral("Messwerte noch nicht gelesen"));
+
+    f.fake->clearLog();
+    onNextModal([&f](QWidget *modal) {
+        f.fake->unplugged = true;
+        f.poll();
+        f.clockTick();
+        f.fake->unplugged = false;
+        f.controller->lookForConverter(); // another device, its configuration asked for
+        QVERIFY(f.controller->link->isOpen());
+        static_cast<QMessageBox *>(modal)->button(QMessageBox::Yes)->click();
+    });
+    f.ui().ClearSpeicher_PB->click();
+    QVERIFY(!f.fake->writes().contains("221"));
+    QCOMPARE(f.ui().ReadStatus_lb->text(),
+             QStringLiteral("Speicher nicht gelöscht: Verbindung unterbrochen"));
+    QVERIFY(f.ui().ReadStatus_lb->property("warning").toBool());
+}
+
+void TestFaults::rowsAfterTheEndOpenTheReadAgain_data()
+{
+    QTest::addColumn<QByteArray>("announced");
+    QTest::addColumn<int>("firstPart");
+    QTest::addColumn<int>("records");
+    QTest::addColumn<QString>("whileEnded");
+    QTest::newRow("device pauses longer than the quiet time")
+        << QByteArray("0030") << 10 << 30
+        << QStringLiteral("Nur 10 von 30 Messwerten empfangen – bitte erneut lesen");
+    QTest::newRow("more records than announced")
+        << QByteArray("0020") << 20 << 60 << QStringLiteral("20 Messwerte gelesen");
+    QTest::newRow("records behind a count of zero")
+        << QByteArray("0000") << 0 << 30 << QStringLiteral("0 Messwerte gelesen");
+}
+
+// A row that arrives after a read ended opens it again: status, buttons and
+// the clear question follow the table, and the counts are the rows that
+// arrived, never fewer.
+void TestFaults::rowsAfterTheEndOpenTheReadAgain()
+{
+    QFETCH(QByteArray, announced);
+    QFETCH(int, firstPart);
+    QFETCH(int, records);
+    QFETCH(QString, whileEnded);
+    ControllerFixture f;
+    f.tellMeasuringRange();
+    f.ui().ReadSpeicher_PB->click();
+    QByteArray first = "fill level: 001\nEntries : " + announced + "\n=========================\n";
+    for (int i = 1; i <= firstPart; ++i)
+        first += deviceRecord(i);
+    f.show(first);
+    Clock::skip(MemoryRead::quietMs);
+    f.clockTick();
+    QCOMPARE(f.ui().ReadStatus_lb->text(), whileEnded);
+    QVERIFY(f.ui().ExportMesswerte_PB->isEnabled());
+
+    QByteArray rest;
+    for (int i = firstPart + 1; i <= records; ++i)
+        rest += deviceRecord(i);
+    f.receiveAll(rest.left(rest.size() / 2));
+    f.clockTick();
+    QVERIFY(f.controller->memoryRead().running());
+    QVERIFY(!f.ui().ExportMesswerte_PB->isEnabled());
+    QVERIFY(!f.ui().ClearSpeicher_PB->isEnabled());
+    f.show(rest.mid(rest.size() / 2));
+    Clock::skip(MemoryRead::quietMs);
+    f.clockTick();
+    QCOMPARE(f.controller->rows().size(), records);
+    QCOMPARE(f.ui().ReadStatus_lb->text(), QStringLiteral("%1 Messwerte gelesen").arg(records));
+    QVERIFY(f.ui().ExportMesswerte_PB->isEnabled());
+    QString detail;
+    onNextModal([&](QWidget *modal) {
+        detail = static_cast<QMessageBox *>(modal)->informativeText();
+        static_cast<QMessageBox *>(modal)->button(QMessageBox::No)->click();
+    });
+    f.ui().ClearSpeicher_PB->click();
+    QVERIFY2(detail.startsWith(QString::number(records) + QLatin1Char(' ')), qPrintable(detail));
+    QVERIFY(detail.contains(QStringLiteral("noch nicht exportiert")));
+}
+
+// A configuration write cut by an unplug says which settings did not reach
+// the device, in the warning look on the settings page.
+void TestFaults::settingsWriteCutSaysWhatWasNotWritten()
+{
+    ControllerFixture f;
+    f.fake->onWrite = [&f](const QByteArray &bytes) {
+        if (bytes.startsWith("51"))
+            f.fake->unplugged = true;
+    };
+    f.ui().WriteConfig_PB->click();
+    QLabel *status = f.ui().SettingsStatus_lb;
+    QCOMPARE(status->text(),
+             QStringLiteral("Einstellungen nicht vollständig geschrieben – nicht übertragen: "
+                            "Helligkeit, Funkkanal, Zykluszeit, Anzahl, Dauer"));
+    QVERIFY(status->property("warning").toBool());
 }
 
 QTEST_MAIN(TestFaults)

@@ -115,6 +115,7 @@ void TestForm::widgets_data()
         {"DurationSpinBox_LB_3", "QLabel", "frame_7", {10, 130, 411, 20}},
         {"Huelsenpos_SB", "QDoubleSpinBox", "frame_7", {280, 50, 51, 22}},
         {"DurationSpinBox_LB_6", "QLabel", "frame_7", {340, 50, 51, 20}},
+        {"SettingsStatus_lb", "QLabel", "frame_7", {10, 78, 411, 48}},
         {"System", "QWidget", "tabWidget", {}},
         {"Speicherbelegung_PB", "QProgressBar", "System", {700, 27, 161, 23}},
         {"Speicherbelegung_LB", "QLabel", "System", {640, 2, 241, 21}},
@@ -133,7 +134,7 @@ void TestForm::widgets_data()
         {"ConnectionReason_lb", "QLabel", "KalvorIIControl", {0, 221, 411, 20}},
         {"Corvand_Logo_LB", "QLabel", "KalvorIIControl", {0, 0, 950, 175}},
     };
-    static_assert(std::size(rows) == 53);
+    static_assert(std::size(rows) == 54);
     for (const Row &r : rows)
         QTest::newRow(r.name) << QString::fromLatin1(r.cls) << QString::fromLatin1(r.parent)
                               << r.rect;
@@ -169,8 +170,8 @@ void TestForm::noOtherNamedWidgets()
             && !qobject_cast<QTabBar *>(w->parentWidget()))
             names << w->objectName();
     }
-    QCOMPARE(names.size(), 53);
-    QCOMPARE(QSet<QString>(names.cbegin(), names.cend()).size(), 53);
+    QCOMPARE(names.size(), 54);
+    QCOMPARE(QSet<QString>(names.cbegin(), names.cend()).size(), 54);
 }
 
 void TestForm::window()
@@ -299,11 +300,12 @@ void TestForm::states()
 void TestForm::fonts()
 {
     const auto labels = m_window->findChildren<QLabel *>();
-    QCOMPARE(labels.size(), 29);
+    QCOMPARE(labels.size(), 30);
     for (QLabel *l : labels) {
         const QString name = l->objectName();
         if (name == QLatin1String("Corvand_Logo_LB") || name == QLatin1String("ReadStatus_lb")
-            || name == QLatin1String("ConnectionReason_lb")) {
+            || name == QLatin1String("ConnectionReason_lb")
+            || name == QLatin1String("SettingsStatus_lb")) {
             QVERIFY(!l->testAttribute(Qt::WA_SetFont));
         } else if (name == QLatin1String("Speicherbelegung_LB")) {
             QCOMPARE(l->font().pointSize(), 11);
@@ -414,7 +416,8 @@ void TestForm::stacking_data()
                                             "Incoming_Data_TextEdit",
                                             "Huelsenpos_SB",
                                             "DurationSpinBox_LB_6",
-                                            "DurationSpinBox_LB_5"};
+                                            "DurationSpinBox_LB_5",
+                                            "SettingsStatus_lb"};
     QTest::newRow("Corvand") << QStringList{"frame_5", "frame_7"};
     QTest::newRow("System") << QStringList{
         "Speicherbelegung_LB", "ReadSpeicher_PB",     "ClearSpeicher_PB", "ExportMesswerte_PB",

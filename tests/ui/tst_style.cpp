@@ -233,7 +233,8 @@ void TestStyle::sheets_data()
     for (QWidget *w : std::as_const(widgets)) {
         // The status and reason lines are checked where they are used, in
         // the controller's tests.
-        if (!isOwnWidget(w) || w == ui.ReadStatus_lb || w == ui.ConnectionReason_lb)
+        if (!isOwnWidget(w) || w == ui.ReadStatus_lb || w == ui.ConnectionReason_lb
+            || w == ui.SettingsStatus_lb)
             continue;
         const QByteArray name = w->objectName().toLatin1();
         if (qobject_cast<QLabel *>(w)

@@ -323,6 +323,82 @@
         <source>Speicher nicht gelöscht: kein Kalvor 2 verbunden</source>
         <translation>Memory not cleared: no Kalvor 2 connected</translation>
     </message>
+    <message>
+        <source>Die Einstellungen des Geräts sind noch nicht eingelesen</source>
+        <translation>The device's settings have not been read yet</translation>
+    </message>
+    <message>
+        <source>%1: im Gerät %2 statt %3</source>
+        <translation>%1: device holds %2, not %3</translation>
+    </message>
+    <message>
+        <source>Einstellungen übertragen und bestätigt</source>
+        <translation>Settings written and confirmed</translation>
+    </message>
+    <message>
+        <source>Vom Gerät nicht übernommen: %1</source>
+        <translation>Not taken by the device: %1</translation>
+    </message>
+    <message>
+        <source>Keine Bestätigung vom Gerät – bitte Einstellungen einlesen</source>
+        <translation>No confirmation from the device – please read the settings</translation>
+    </message>
+    <message>
+        <source>Uhrzeit</source>
+        <translation>Clock</translation>
+    </message>
+    <message>
+        <source>Einstellungen nicht vollständig geschrieben – nicht übertragen: %1</source>
+        <translation>Settings not completely written – not sent: %1</translation>
+    </message>
+    <message>
+        <source>Speicher nicht gelesen: kein Kalvor 2 verbunden</source>
+        <translation>Memory not read: no Kalvor 2 connected</translation>
+    </message>
+    <message>
+        <source>Speicher nicht gelöscht: Verbindung unterbrochen</source>
+        <translation>Memory not cleared: connection interrupted</translation>
+    </message>
+    <message>
+        <source>Speicher gelöscht</source>
+        <translation>Memory cleared</translation>
+    </message>
+    <message>
+        <source>Speicher nicht gelöscht</source>
+        <translation>Memory not cleared</translation>
+    </message>
+    <message>
+        <source>Nicht exportiert: %1 konnte nicht geschrieben werden</source>
+        <translation>Not exported: %1 could not be written</translation>
+    </message>
+    <message>
+        <source>ID Nummer</source>
+        <translation>ID number</translation>
+    </message>
+    <message>
+        <source>Schwellwert (Aufwachen)</source>
+        <translation>Threshold (wake-up)</translation>
+    </message>
+    <message>
+        <source>Dauer</source>
+        <translation>Duration</translation>
+    </message>
+    <message>
+        <source>Helligkeit</source>
+        <translation>Brightness</translation>
+    </message>
+    <message>
+        <source>Funkkanal</source>
+        <translation>Radio channel</translation>
+    </message>
+    <message>
+        <source>Anzahl</source>
+        <translation>Number of cycles</translation>
+    </message>
+    <message>
+        <source>Zykluszeit</source>
+        <translation>Cycle time</translation>
+    </message>
 </context>
 <context>
     <name>MeasurementChart</name>
