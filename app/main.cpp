@@ -1,5 +1,5 @@
 #include "controller/kalvoriicontrol.h"
-#include "controller/pause.h"
+#include "session/pause.h"
 #include "ui/language.h"
 #include "ui/splash.h"
 

@@ -20,11 +20,7 @@ std::unique_ptr<KalvorIIControl> makeController(std::unique_ptr<FtdiDriver> driv
         none->deviceCountResult = 0;
         driver = std::move(none);
     }
-    auto controller = std::make_unique<KalvorIIControl>(std::move(driver));
-    controller->clockTimer->stop();
-    controller->receiveTimer->stop();
-    controller->lookTimer->stop();
-    return controller;
+    return std::make_unique<KalvorIIControl>(std::move(driver), KalvorIIControl::Timers::Stopped);
 }
 
 QString worstLayoutReport(int records)

@@ -72,10 +72,8 @@ void firstByteLatency()
     auto device = SimulatedDevice::createDemo();
     auto made = std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate, device);
     SimulatedDriver *driver = made.get();
-    KalvorIIControl controller(std::move(made));
     // The receive run would take the byte out of the link before it is seen.
-    controller.receiveTimer->stop();
-    controller.clockTimer->stop();
+    KalvorIIControl controller(std::move(made), KalvorIIControl::Timers::Stopped);
     const auto empty = [&controller] {
         QByteArray bytes(controller.link->bytesAvailable(), '\0');
         controller.link->takeBytes(bytes.data(), int(bytes.size()));

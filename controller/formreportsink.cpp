@@ -1,7 +1,5 @@
 #include "formreportsink.h"
 
-#include "controller/clock.h"
-#include "controller/memoryread.h"
 #include "controller/settingfields.h"
 #include "ui_kalvor2control.h"
 
@@ -19,11 +17,8 @@ void showDeviceValue(Box *box, Value value)
 
 } // namespace
 
-FormReportSink::FormReportSink(Ui::KalvorIIControl &ui, QList<MeasurementRow> &rows,
-                               MemoryRead *read)
+FormReportSink::FormReportSink(Ui::KalvorIIControl &ui)
     : m_ui(ui)
-    , m_rows(rows)
-    , m_read(read)
 {
 }
 
@@ -57,33 +52,8 @@ void FormReportSink::setValue(Value which, int value)
 {
     if (which == Value::FillLevel)
         showFillLevel(m_ui.Speicherbelegung_PB, value);
-    else if (which == Value::EntryCount && m_read)
-        m_read->entryCountArrived(value);
-    else if (QSpinBox *box = settingBox(m_ui, which)) {
+    else if (QSpinBox *box = settingBox(m_ui, which))
         showDeviceValue(box, value);
-        for (size_t i = 0; i < deviceSettings.size(); ++i) {
-            if (deviceSettings[i].key == which) {
-                m_reported.*deviceSettings[i].field = value;
-                m_reportedMask |= 1u << i;
-            }
-        }
-    }
-}
-
-bool FormReportSink::allSettingsReported() const
-{
-    return m_reportedMask == (1u << deviceSettings.size()) - 1;
-}
-
-void FormReportSink::forgetReported()
-{
-    m_reportedMask = 0;
-}
-
-void FormReportSink::measuringRangeReported()
-{
-    if (onMeasuringRange)
-        onMeasuringRange();
 }
 
 void FormReportSink::setSleevePosition(double millimetres)
@@ -94,7 +64,4 @@ void FormReportSink::setSleevePosition(double millimetres)
 void FormReportSink::appendRow(const MeasurementRow &row)
 {
     new QTreeWidgetItem(m_ui.Messwert_treeWidget, row.cells);
-    m_rows.append(row);
-    if (m_read)
-        m_read->rowAdded(int(m_rows.size()), Clock::steadyMs());
 }

@@ -1,21 +1,15 @@
 #include "kalvoriicontrol.h"
 
-#include "controller/clock.h"
 #include "controller/exportsession.h"
-#include "controller/pause.h"
-#include "controller/readstatus.h"
 #include "controller/settingfields.h"
 #include "export/measurementexport.h"
 #include "link/ftdi_control.h"
-#include "protocol/commands.h"
-#include "protocol/configwrite.h"
-#include "protocol/devicesettings.h"
-#include "protocol/reportdrain.h"
+#include "session/clock.h"
+#include "session/statustexts.h"
 #include "ui/formfit.h"
 #include "ui/measurementchart.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -25,22 +19,27 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <csignal>
 
 namespace {
-// Parser calls per clock tick: a full memory report is worked off over
-// several ticks instead of freezing the window.
-constexpr int drainLimit = 250;
+// Beyond 100,000 lines or 16 Mi characters the receive log's oldest lines go,
+// down to 90,000 lines and 12 Mi characters.
+constexpr int logCharacterLimit = 16 * 1024 * 1024;
+constexpr int logCharacterLowMark = 12 * 1024 * 1024;
 } // namespace
 
-// Marks a slot that writes to the device as running, from its first write
-// (the wake step) to the end of its last pause: the device buttons stay off
-// meanwhile, because the pauses serve input and a second command would
-// interleave with this one on the wire.
+// While a slot's command runs, the pressed button goes grey; Qt would hand
+// its focus to the next enabled one, "Werkeinstellung setzen", where a second
+// Space would overwrite the fields. The tab bar holds it meanwhile, and the
+// button gets it back when it is enabled again.
 class KalvorIIControl::CommandSequence
 {
 public:
@@ -48,19 +47,12 @@ public:
         : m_controller(controller)
         , m_focus(QApplication::focusWidget())
     {
-        // The pressed button goes grey; Qt would hand its focus to the next
-        // enabled one, "Werkeinstellung setzen", where a second Space would
-        // overwrite the fields. The tab bar holds it meanwhile.
         QTabBar *parking = m_controller->ui.tabWidget->tabBar();
         if (m_focus && m_controller->mainWidget->isAncestorOf(m_focus))
             parking->setFocus(Qt::OtherFocusReason);
-        m_controller->m_commandRunning = true;
-        m_controller->updateButtons();
     }
     ~CommandSequence()
     {
-        m_controller->m_commandRunning = false;
-        m_controller->updateButtons();
         if (m_focus && m_focus->isEnabled()
             && QApplication::focusWidget() == m_controller->ui.tabWidget->tabBar())
             m_focus->setFocus(Qt::OtherFocusReason);
@@ -72,8 +64,15 @@ private:
     QPointer<QWidget> m_focus; // where the keyboard focus was
 };
 
-KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)
+KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver, Timers timers)
     : QObject(nullptr)
+    , m_session(std::make_unique<DeviceSession>(
+          std::move(driver),
+          timers == Timers::Run ? DeviceSession::Timers::LookOnly : DeviceSession::Timers::None))
+    , receiveAccumulator(m_session->receiveAccumulator)
+    , measuringRange(m_session->measuringRange)
+    , measurementNumber(m_session->measurementNumber)
+    , sleevePositionRaw(m_session->sleevePositionRaw)
 {
     // A write past a file-size limit must fail like any other write (the
     // export warns and keeps the earlier file), not end the program and take
@@ -94,9 +93,10 @@ KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)
     // to undo, and an undo history would keep all of it.
     ui.Incoming_Data_TextEdit->document()->setUndoRedoEnabled(false);
 
-    link = new FTDI_Control(std::move(driver));
-
-    if (!openConverter(link->deviceCount())) {
+    link = m_session->link();
+    m_session->setSink(&m_sink);
+    connectSession();
+    if (!m_session->openFirst()) {
         // Without a device the fields show "?" rather than numbers that did
         // not come from it, until the device sends its own.
         const auto showPlaceholder = [](auto *box) {
@@ -109,7 +109,6 @@ KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)
         }
         showPlaceholder(ui.Huelsenpos_SB);
     }
-    updateConnectionLabel();
     showFillLevel(ui.Speicherbelegung_PB, fillLevelUnknown);
     // A value the user enters is a real one, its minimum included: the "?"
     // goes, and the write button follows every edit.
@@ -118,7 +117,6 @@ KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)
                 [this, box = ui.*field.box] { realValueEntered(box); });
     connect(ui.Huelsenpos_SB, &QDoubleSpinBox::valueChanged, this,
             [this] { realValueEntered(ui.Huelsenpos_SB); });
-    m_sink.onMeasuringRange = [this] { m_rangeConnection = m_connection; };
 
     measuringRange = -1;
 
@@ -139,26 +137,66 @@ KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)
 
     clockTimer = new QTimer;
     connect(clockTimer, SIGNAL(timeout()), this, SLOT(updateUhr()));
-    clockTimer->start(100);
-
     receiveTimer = new QTimer;
     connect(receiveTimer, SIGNAL(timeout()), this, SLOT(receiveSerialData()));
-    receiveTimer->start(50);
-
-    // Converters come and go: once a second the FTDI list is looked at.
-    lookTimer = new QTimer;
-    connect(lookTimer, &QTimer::timeout, this, [this] { lookForConverter(); });
-    lookTimer->start(1000);
+    if (timers == Timers::Run) {
+        clockTimer->start(DeviceSession::tickIntervalMs);
+        receiveTimer->start(DeviceSession::receiveIntervalMs);
+    }
 }
 
 KalvorIIControl::~KalvorIIControl()
 {
-    link->closeDevice();
-    delete lookTimer;
     delete receiveTimer;
     delete clockTimer;
-    delete link;
+    m_session.reset(); // closes the link
     delete mainWidget;
+}
+
+// What the session reports, shown in the window.
+void KalvorIIControl::connectSession()
+{
+    DeviceSession *session = m_session.get();
+    connect(session, &DeviceSession::connectionChanged, this, [this] {
+        updateConnectionLabel();
+        if (!m_session->isConnected())
+            showFillLevel(ui.Speicherbelegung_PB, fillLevelUnknown);
+        updateButtons();
+    });
+    connect(session, &DeviceSession::commandRunningChanged, this, [this] { updateButtons(); });
+    connect(session, &DeviceSession::readChanged, this, [this] {
+        updateReadStatus();
+        updateButtons();
+    });
+    connect(session, &DeviceSession::rowsCleared, this, [this] { clearMeasurements(); });
+    connect(session, &DeviceSession::rowsAdded, this, [this] { showNewRowsInChart(); });
+    connect(session, &DeviceSession::logText, this,
+            [this](const QString &text) { appendToLog(text); });
+    connect(session, &DeviceSession::logCommand, this,
+            [this](const QString &echo) { ui.Incoming_Data_TextEdit->append(echo); });
+    connect(session, &DeviceSession::settingsWriteEnded, this,
+            [this](const SettingsWriteOutcome &outcome) {
+                const ReadStatus status = settingsWriteStatus(outcome);
+                showSettingsStatus(status.text, status.warning);
+            });
+}
+
+void KalvorIIControl::updateConnectionLabel()
+{
+    const bool connected = m_session->isConnected();
+    // The label keeps the form of the program's first version, in English.
+    ui.FTDI_connection_LB->setText(
+        QString::number(m_session->deviceCount()) + QLatin1String(" Kalvor 2 found and ")
+        + QLatin1String(connected ? "1" : "0") + QLatin1String(" connected"));
+    const QString reason = !connected && m_session->deviceCount() > 0
+        ? openFailureText(m_session->openFailure())
+        : QString();
+    ui.ConnectionReason_lb->setText(reason);
+    ui.ConnectionReason_lb->setVisible(!reason.isEmpty());
+    // With a reason below it, the label moves to the cell's upper half.
+    ui.FTDI_connection_LB->setAlignment(Qt::AlignHCenter
+                                        | (reason.isEmpty() ? Qt::AlignVCenter : Qt::AlignTop));
+    ui.FTDI_connection_LB->setMargin(reason.isEmpty() ? 0 : 4);
 }
 
 // Sizes the first four columns for a five-digit number, a date, a time and a
@@ -183,8 +221,6 @@ void KalvorIIControl::primeColumnWidths()
 void KalvorIIControl::clearMeasurements()
 {
     ui.Messwert_treeWidget->clear();
-    m_rows.clear();
-    m_rowsSerialNumber = QString();
     m_chart->clear();
     m_chartRows = 0;
 }
@@ -252,10 +288,11 @@ void KalvorIIControl::fitToFonts()
 // The rows the parser added in this tick go to the chart in one batch.
 void KalvorIIControl::showNewRowsInChart()
 {
-    if (m_rows.size() == m_chartRows)
+    const QList<MeasurementRow> &rows = m_session->rows();
+    if (rows.size() == m_chartRows)
         return;
-    m_chart->appendRows(m_rows, m_chartRows);
-    m_chartRows = m_rows.size();
+    m_chart->appendRows(rows, m_chartRows);
+    m_chartRows = rows.size();
 }
 
 void KalvorIIControl::saveChart()
@@ -278,23 +315,12 @@ void KalvorIIControl::saveChart()
         warnNotWritten(mainWidget, chosen, writeFailure(chosen, error, systemError));
 }
 
-bool KalvorIIControl::deviceCommandsAllowed() const
-{
-    return link->isOpen() && !m_read.running() && !m_commandRunning;
-}
-
-// The connected device has reported its measuring range, which scales its
-// records: before that, a memory read would turn them into wrong numbers.
-bool KalvorIIControl::configurationKnown() const
-{
-    return m_connected && m_rangeConnection == m_connection;
-}
-
 // The one rule for every button's state, run whenever what it depends on
 // changes.
 void KalvorIIControl::updateButtons()
 {
-    const bool device = deviceCommandsAllowed();
+    const DeviceSession &session = *m_session;
+    const bool device = session.commandsAllowed();
     // A field that still shows "?" holds its minimum, which is no value of
     // the device's: writing it would overwrite the device's setting.
     bool placeholders = false;
@@ -307,14 +333,14 @@ void KalvorIIControl::updateButtons()
     QString why;
     if (!link->isOpen())
         why = tr("Kein Kalvor 2 verbunden");
-    else if (m_read.running())
+    else if (session.memoryRead().running())
         why = tr("Während der Speicher gelesen wird, nicht möglich");
     for (QPushButton *button :
          {ui.ReadConfig_PB, ui.WriteConfig_PB, ui.ReadSpeicher_PB, ui.ClearSpeicher_PB}) {
         button->setEnabled(device);
         button->setToolTip(why);
     }
-    if (device && !configurationKnown()) {
+    if (device && !session.configurationKnown()) {
         ui.ReadSpeicher_PB->setEnabled(false);
         ui.ReadSpeicher_PB->setToolTip(
             tr("Die Einstellungen des Geräts sind noch nicht eingelesen"));
@@ -324,8 +350,8 @@ void KalvorIIControl::updateButtons()
         ui.WriteConfig_PB->setToolTip(
             tr("Erst die Einstellungen einlesen oder die Werkeinstellung setzen"));
     }
-    // The save dialog would hold a command sequence in one of its pauses.
-    ui.ExportMesswerte_PB->setEnabled(!m_read.running() && !m_commandRunning);
+    // The save dialog would hold a command in one of its pauses.
+    ui.ExportMesswerte_PB->setEnabled(!session.memoryRead().running() && !session.commandRunning());
 }
 
 namespace {
@@ -360,25 +386,32 @@ void KalvorIIControl::realValueEntered(QAbstractSpinBox *box)
     updateButtons();
 }
 
+// At the document's end, where the view's cursor stands in normal use, but
+// without the view making that spot visible: the hidden view would lay out
+// all of its text to find it. The oldest lines go in bulk, a tenth of the
+// limit at a time: one line at a time, every line added would cost a removal
+// too.
+void KalvorIIControl::appendToLog(const QString &text)
+{
+    QTextDocument *log = ui.Incoming_Data_TextEdit->document();
+    QTextCursor end(log);
+    end.movePosition(QTextCursor::End);
+    end.insertText(text);
+    if (log->blockCount() > receiveLogLineLimit || log->characterCount() > logCharacterLimit) {
+        const int keepFromLine = std::max(0, log->blockCount() - receiveLogLineLimit * 9 / 10);
+        const int keepFrom = std::max(
+            log->findBlockByNumber(keepFromLine).position(),
+            log->findBlock(std::max(0, log->characterCount() - logCharacterLowMark)).position());
+        QTextCursor oldest(log);
+        oldest.setPosition(keepFrom, QTextCursor::KeepAnchor);
+        oldest.removeSelectedText();
+    }
+}
+
 void KalvorIIControl::updateReadStatus()
 {
-    const ReadStatus status = readStatus(m_read);
+    const ReadStatus status = readStatus(m_session->memoryRead());
     showStatus(status.text, status.warning);
-}
-
-bool KalvorIIControl::parseReport(QString &accumulator)
-{
-    ParserState state{measuringRange, measurementNumber, sleevePositionRaw};
-    return m_parser.parseReport(accumulator, state, m_sink);
-}
-
-void KalvorIIControl::wakeDevice()
-{
-    if (!link->isOpen())
-        return;
-    link->sendText(QLatin1String(Commands::wake));
-    if (link->isOpen())
-        pause(50, 50);
 }
 
 void KalvorIIControl::updateUhr()
@@ -397,59 +430,8 @@ void KalvorIIControl::clockTick()
     const QTime shown(now.hour(), now.minute(), now.second());
     if (ui.timeEdit->time() != shown)
         ui.timeEdit->setTime(shown);
-    const bool wasRunning = m_read.running();
-    const bool parsed = drainReports(
-        receiveAccumulator, [this](QString &accumulator) { return parseReport(accumulator); },
-        [this] { return m_parser.recordWaiting(); }, drainLimit);
-    showNewRowsInChart();
-
-    checkConnection();
-    checkConfirmation();
-    if (m_read.running()) {
-        // Bytes still in the link are rows still to come, also from a
-        // converter that is gone.
-        m_read.endsNow(Clock::steadyMs(), int(m_rows.size()), [this] {
-            return link->bytesAvailable() == 0 && !m_parser.recordWaiting()
-                && !receiveAccumulator.contains(QLatin1String(reportSeparator));
-        });
-    }
-    // A row after the end opened the read again: status and buttons follow.
-    const bool changed = m_read.running() != wasRunning;
-    if (m_read.running() || changed)
-        updateReadStatus();
-    if (parsed || changed)
+    if (m_session->tick())
         updateButtons(); // a value from the device may have replaced a "?"
-}
-
-// The device's settings reported back after a configuration write, held
-// against what was written.
-void KalvorIIControl::checkConfirmation()
-{
-    if (!m_confirmation)
-        return;
-    if (m_confirmation->connection == m_connection && m_connected && m_sink.allSettingsReported()) {
-        QStringList differences;
-        for (const DeviceSetting &setting : deviceSettings) {
-            const int written = m_confirmation->written.*setting.field;
-            const int held = m_sink.reportedSettings().*setting.field;
-            if (held != written)
-                differences << tr("%1: im Gerät %2 statt %3")
-                                   .arg(settingName(setting.key))
-                                   .arg(held)
-                                   .arg(written);
-        }
-        if (differences.isEmpty())
-            showSettingsStatus(tr("Einstellungen übertragen und bestätigt"), false);
-        else
-            showSettingsStatus(
-                tr("Vom Gerät nicht übernommen: %1").arg(differences.join(QLatin1String("; "))),
-                true);
-        m_confirmation.reset();
-    } else if (m_confirmation->connection != m_connection || !m_connected
-               || Clock::steadyMs() - m_confirmation->sinceMs >= confirmationMs) {
-        showSettingsStatus(tr("Keine Bestätigung vom Gerät – bitte Einstellungen einlesen"), true);
-        m_confirmation.reset();
-    }
 }
 
 void KalvorIIControl::receiveSerialData()
@@ -459,56 +441,14 @@ void KalvorIIControl::receiveSerialData()
 
 void KalvorIIControl::WriteConfigFromKalvorII()
 {
-    if (!deviceCommandsAllowed())
+    if (!m_session->commandsAllowed())
         return;
     const CommandSequence sequence(this);
-    m_confirmation.reset();
     showSettingsStatus(QString(), false);
-
-    wakeDevice();
-    const QDateTime now = Clock::currentDateTime();
     DeviceSettings settings;
     for (const DeviceSetting &setting : deviceSettings)
         settings.*setting.field = settingBox(ui, setting.key)->value();
-    const QList<ConfigCommand> commands = configCommands(now, settings);
-    for (int i = 0; i < commands.size(); ++i) {
-        const ConfigCommand &command = commands.at(i);
-        ui.Incoming_Data_TextEdit->append(command.echo);
-        m_logLineLength = 0;
-        if (i == commands.size() - 1)
-            qt_message_output(QtDebugMsg, QMessageLogContext(), quotedForDebug(command.text));
-        // No button says it wrote what never reached the device, and the
-        // user learns which settings did not go out (the fields will show
-        // the device's own values again once it is back).
-        const bool sent = link->sendText(command.text) == command.text.size();
-        if (!checkConnection() || !sent) {
-            reportUnwritten(commands.mid(i));
-            return;
-        }
-        if (command.pauseEventsMs > 0 || command.pauseSleepMs > 0)
-            pause(command.pauseEventsMs, command.pauseSleepMs);
-    }
-    // The settings are read back and held against what was written.
-    m_confirmation = Confirmation{settings, m_connection, Clock::steadyMs()};
-    m_sink.forgetReported();
-    pause(50, 50); // the device takes the last command before the next wake byte
-    wakeDevice();
-    link->sendText(QLatin1String(Commands::readConfiguration));
-    checkConnection();
-}
-
-void KalvorIIControl::reportUnwritten(const QList<ConfigCommand> &unsent)
-{
-    QStringList names;
-    for (const ConfigCommand &command : unsent) {
-        if (command.settings.isEmpty())
-            names << tr("Uhrzeit");
-        for (ReportSink::Value key : command.settings)
-            names << settingName(key);
-    }
-    showSettingsStatus(tr("Einstellungen nicht vollständig geschrieben – nicht übertragen: %1")
-                           .arg(names.join(QLatin1String(", "))),
-                       true);
+    m_session->writeConfiguration(settings);
 }
 
 void KalvorIIControl::ReadConfigFromKalvorII()
@@ -517,97 +457,63 @@ void KalvorIIControl::ReadConfigFromKalvorII()
 
 void KalvorIIControl::ReadSpeicherFromKalvorII()
 {
-    if (!deviceCommandsAllowed())
+    if (!m_session->commandsAllowed() || !m_session->configurationKnown())
         return;
-    if (!configurationKnown())
-        return;
-    // The read runs from the press: a second press, an export or a clear
-    // could otherwise cut into it.
-    const MemoryRead before = m_read;
-    m_read.start(Clock::steadyMs());
-    updateReadStatus();
-    bool sent = false;
+    DeviceSession::ReadStart start = DeviceSession::ReadStart::NotAllowed;
     {
         const CommandSequence sequence(this);
-        wakeDevice();
-        // What has waited a second without its separator is the rest of a
-        // report broken off (a read cut short): joined to the memory report
-        // it would turn into a row.
-        if (Clock::steadyMs() - m_lastTextMs >= unfinishedReportMs)
-            dropUnfinishedReport();
-        const QByteArray command(Commands::readMemory);
-        sent = link->sendText(QLatin1String(command)) == command.size();
-        // The table makes room only for a read that was asked for: the rows
-        // shown stay when the converter goes before the command is out.
-        // Records of an earlier stream parsed during the wake step leave no
-        // gap in the numbering: the new table starts at 1 again.
-        if (sent) {
-            measurementNumber = 1;
-            clearMeasurements();
-        }
-        checkConnection();
+        start = m_session->readMemory();
     }
-    if (!sent) {
-        m_read = before;
-        if (!m_connected)
-            m_read.linkLost();
+    if (start == DeviceSession::ReadStart::NotSent)
         showStatus(tr("Speicher nicht gelesen: kein Kalvor 2 verbunden"), true);
-        updateButtons();
-        return;
-    }
-    m_read.commandSent(Clock::steadyMs());
-    updateReadStatus();
-    updateButtons();
 }
 
 void KalvorIIControl::ClearSpeicherFromKalvorII()
 {
-    if (!deviceCommandsAllowed())
+    if (!m_session->commandsAllowed())
         return;
     QMessageBox box;
     box.setText(tr("Speicher löschen"));
-    box.setInformativeText(clearQuestionDetail(m_read));
+    box.setInformativeText(clearQuestionDetail(m_session->memoryRead()));
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::No);
     box.setIcon(QMessageBox::Warning);
-    const int askedOn = m_connection;
+    const int askedOn = m_session->connection();
     if (box.exec() != QMessageBox::Yes)
         return;
-    // The question was about the device connected when it was asked: after
-    // an unplug, whatever is connected now was not asked about.
-    checkConnection();
-    if (!m_connected || m_connection != askedOn) {
-        showStatus(tr("Speicher nicht gelöscht: Verbindung unterbrochen"), true);
-        return;
-    }
-    bool sent = false;
-    if (deviceCommandsAllowed()) {
+    DeviceSession::ClearResult result = DeviceSession::ClearResult::NotAllowed;
+    {
         const CommandSequence sequence(this);
-        wakeDevice();
-        const QByteArray command(Commands::clearMemory);
-        sent = link->sendText(QLatin1String(command)) == command.size();
-        checkConnection();
+        result = m_session->clearMemory(askedOn);
     }
     // The fill bar says the memory is empty only when the command went out.
-    if (sent) {
+    switch (result) {
+    case DeviceSession::ClearResult::Cleared:
         showFillLevel(ui.Speicherbelegung_PB, 0);
-        m_read.memoryCleared();
         showStatus(tr("Speicher gelöscht"), false);
-    } else {
-        showStatus(m_connected ? tr("Speicher nicht gelöscht")
-                               : tr("Speicher nicht gelöscht: kein Kalvor 2 verbunden"),
+        break;
+    case DeviceSession::ClearResult::ConnectionChanged:
+        showStatus(tr("Speicher nicht gelöscht: Verbindung unterbrochen"), true);
+        break;
+    case DeviceSession::ClearResult::NotAllowed:
+    case DeviceSession::ClearResult::NotSent:
+        showStatus(m_session->isConnected()
+                       ? tr("Speicher nicht gelöscht")
+                       : tr("Speicher nicht gelöscht: kein Kalvor 2 verbunden"),
                    true);
+        break;
     }
 }
 
 void KalvorIIControl::ExportMesswerte()
 {
-    if (m_read.running() || m_commandRunning)
+    if (m_session->memoryRead().running() || m_session->commandRunning())
         return;
-    const QString serialNumber
-        = m_rowsSerialNumber.isNull() ? ui.SerialNumber_lb->text() : m_rowsSerialNumber;
+    const QString serialNumber = m_session->rowsSerialNumber().isNull()
+        ? ui.SerialNumber_lb->text()
+        : m_session->rowsSerialNumber();
     const ExportOutcome outcome
-        = runExport(mainWidget, Clock::currentDateTime(), serialNumber, m_rows,
+        = runExport(mainWidget, Clock::currentDateTime(), serialNumber, m_session->rows(),
                     [this](const QString &text) { showTextWindow(text); });
     if (outcome.status == ExportOutcome::Failed) {
         showStatus(tr("Nicht exportiert: %1 konnte nicht geschrieben werden")
@@ -617,7 +523,7 @@ void KalvorIIControl::ExportMesswerte()
     }
     if (outcome.status != ExportOutcome::Written)
         return;
-    m_read.exported();
+    m_session->markExported();
     // A warning about the last read stays until the next read.
     if (!ui.ReadStatus_lb->property("warning").toBool())
         showStatus(exportedStatus(outcome.pointFile, outcome.commaFile, outcome.commaWritten),
@@ -630,12 +536,10 @@ void KalvorIIControl::ExportMesswerte()
 
 void KalvorIIControl::ReadKVIIconfiguration()
 {
-    if (!deviceCommandsAllowed())
+    if (!m_session->commandsAllowed())
         return;
     const CommandSequence sequence(this);
-    wakeDevice();
-    link->sendText(QLatin1String(Commands::readConfiguration));
-    checkConnection();
+    m_session->readConfiguration();
 }
 
 void KalvorIIControl::SetDefault()

@@ -1,18 +1,14 @@
 #pragma once
 
 #include "controller/formreportsink.h"
-#include "controller/memoryread.h"
 #include "link/serialportdriver.h"
-#include "protocol/measurementrow.h"
-#include "protocol/reportparser.h"
+#include "session/devicesession.h"
 #include "ui_kalvor2control.h"
 
-#include <QList>
 #include <QObject>
 #include <QString>
 
 #include <memory>
-#include <optional>
 
 class FTDI_Control;
 class MeasurementChart;
@@ -20,70 +16,64 @@ class QAbstractSpinBox;
 class QLabel;
 class QTimer;
 class QWidget;
-struct ConfigCommand;
 
-// The program's central object: it owns the window, the USB link and the three
-// timers, wires the buttons to the device commands and drives the report
-// parser from the clock tick. Everything runs on the GUI thread.
+// The program's central object and the window's side of it: it builds the
+// window and the form, owns the device session (everything the program does
+// with the device, session/devicesession.h), wires the buttons and its two
+// timers to its slots, shows what the session reports and keeps the one rule
+// for the buttons and the status lines. Everything runs on the GUI thread.
 //
-// The data members are public because the protocol code, the tools and the
-// tests reach the window and the receive accumulator directly; the reactions
-// stay private slots.
+// The data members are public because the tools and the tests reach the
+// window and the parser's variables by the names they have always had.
 class KalvorIIControl : public QObject
 {
     Q_OBJECT
+
+    // First, so that the names below can refer into it.
+    std::unique_ptr<DeviceSession> m_session;
 
 public:
     // The hidden receive log is never shown; capping it keeps a long
     // session's memory bounded (a full memory read adds about 50,000 lines):
     // beyond this many lines the oldest go, down to nine tenths of it.
     static constexpr int receiveLogLineLimit = 100000;
-    // Text without its separator that has waited this long when a memory
-    // read starts is dropped: the device stopped in the middle of a report.
-    static constexpr qint64 unfinishedReportMs = 1000;
-    // How long after a configuration write the device has to report the
-    // settings back before the write counts as unconfirmed.
-    static constexpr qint64 confirmationMs = 3000;
+
+    // Whether the window's timers run; tests and tools that keep time
+    // themselves leave them stopped and call receiveOnce() and clockTick().
+    enum class Timers { Run, Stopped };
 
     // The link talks to the converter through `driver`: the kernel's serial
     // ports unless the program or a test hands in another backend.
     explicit KalvorIIControl(std::unique_ptr<FtdiDriver> driver
-                             = std::make_unique<SerialPortDriver>());
+                             = std::make_unique<SerialPortDriver>(),
+                             Timers timers = Timers::Run);
     ~KalvorIIControl() override;
 
-    // What the receive timer and the clock timer run: one receive run, one
-    // clock tick. Tools and tests that keep time themselves call these.
-    void receiveOnce();
+    // What the receive timer and the clock timer run, and one look at the
+    // converter list as the session makes it once a second.
+    void receiveOnce() { m_session->receiveOnce(); }
     void clockTick();
-    // One look at the FTDI list, as the look timer makes it once a second:
-    // the count for the connection label, and while no converter is open,
-    // one that appeared is opened and its configuration read.
-    void lookForConverter();
+    void lookForConverter() { m_session->lookForConverter(); }
 
-    // The parser's one call on the receive accumulator; false when nothing
-    // changed.
-    bool parseReport(QString &accumulator);
-    void wakeDevice();
-    // The parser's report block (for tools and tests).
-    QString reportBlock() const { return m_parser.block(); }
+    bool parseReport(QString &accumulator) { return m_session->parseReport(accumulator); }
+    void wakeDevice() { m_session->wakeDevice(); }
+    QString reportBlock() const { return m_session->reportBlock(); }
     void showTextWindow(const QString &text);
-    // The measurement rows the table shows, in table order, with their
-    // numbers.
-    const QList<MeasurementRow> &rows() const { return m_rows; }
-    // The running or last memory read.
-    const MemoryRead &memoryRead() const { return m_read; }
+    // The measurement rows the table shows, in table order.
+    const QList<MeasurementRow> &rows() const { return m_session->rows(); }
+    const MemoryRead &memoryRead() const { return m_session->memoryRead(); }
+    DeviceSession &session() const { return *m_session; }
     // The "Diagramm" page.
     MeasurementChart *chart() const { return m_chart; }
 
     QWidget *mainWidget = nullptr;
     FTDI_Control *link = nullptr;
-    QString receiveAccumulator;
-    int measuringRange = -1;
-    int measurementNumber = 1;
-    float sleevePositionRaw = 0.0f;
+    QString &receiveAccumulator;
+    int &measuringRange;
+    int &measurementNumber;
+    float &sleevePositionRaw;
     QTimer *clockTimer = nullptr;
     QTimer *receiveTimer = nullptr;
-    QTimer *lookTimer = nullptr;
     Ui::KalvorIIControl ui;
 
 private slots:
@@ -100,62 +90,23 @@ private slots:
 private:
     class CommandSequence;
 
-    bool openConverter(int count);
-    bool checkConnection();
+    void connectSession();
     void updateConnectionLabel();
     void primeColumnWidths();
     void clearMeasurements();
     void appendToLog(const QString &text);
-    void capAccumulator();
-    qsizetype unfinishedReportStart() const;
-    void dropUnfinishedReport();
-    bool deviceCommandsAllowed() const;
-    bool configurationKnown() const;
     void updateButtons();
     void updateReadStatus();
     void showStatus(const QString &text, bool warning, const QString &toolTip = QString());
     void showSettingsStatus(const QString &text, bool warning);
     void realValueEntered(QAbstractSpinBox *box);
-    void reportUnwritten(const QList<ConfigCommand> &unsent);
-    void checkConfirmation();
     void addChartPage();
     void fitToFonts();
     void fitTabs();
     void showNewRowsInChart();
     void saveChart();
 
-    ReportParser m_parser;
-    QList<MeasurementRow> m_rows;
-    MemoryRead m_read;
-    FormReportSink m_sink{ui, m_rows, &m_read};
+    FormReportSink m_sink{ui};
     MeasurementChart *m_chart = nullptr; // owned by the window
     qsizetype m_chartRows = 0;           // rows the chart has been given
-    // A slot that writes to the device runs, its wake step and pauses
-    // included: no other command may start inside its pauses.
-    bool m_commandRunning = false;
-    // The connection as the window shows it: the count at the last look at
-    // the FTDI list, whether one is open, and why none could be opened.
-    int m_deviceCount = 0;
-    bool m_connected = false;
-    FT_STATUS m_openFailure = FT_OK;
-    // Counts the connections opened, so that what belongs to one connection
-    // (a question asked, a configuration told) is not taken for the next.
-    int m_connection = 0;
-    // The connection on which the device last reported its measuring range:
-    // until the connected device has told it, its records cannot be scaled.
-    int m_rangeConnection = -1;
-    // A configuration write waiting for the device to report its settings
-    // back: what was written, on which connection, since when.
-    struct Confirmation
-    {
-        DeviceSettings written;
-        int connection = 0;
-        qint64 sinceMs = 0;
-    };
-    std::optional<Confirmation> m_confirmation;
-    int m_logLineLength = 0; // characters behind the hidden log's last line break
-    qint64 m_lastTextMs = 0; // steady time of the last text received
-    // The serial number shown while the table's rows were read, kept once
-    // that connection is gone (null while it lasts or with no rows).
-    QString m_rowsSerialNumber;
 };

@@ -28,7 +28,3 @@ inline constexpr SettingField settingFields[] = {
 // The spin box that shows the setting delivered as `key`; null for a key that
 // is no setting (the fill level).
 QSpinBox *settingBox(const Ui::KalvorIIControl &ui, ReportSink::Value key);
-
-// The setting's name as its caption gives it, without the colon, in the
-// window's language.
-QString settingName(ReportSink::Value key);

@@ -2,7 +2,7 @@
 
 namespace {
 constexpr size_t steeringBytes = 6;
-constexpr int floodLength = 70000; // past the receive run's 65536
+constexpr int floodLength = 70000; // past the receive run's Limits::receiveRunCharacters
 const int callsPerTickChoices[] = {1, 2, 7, 250};
 } // namespace
 
@@ -27,7 +27,6 @@ FuzzPlan FuzzPlan::fromBytes(const quint8 *data, size_t size)
     plan.callsPerTick = callsPerTickChoices[mode & 3];
     plan.realClockTick = (mode & 4) != 0;
     plan.flood = mode == 0xFF && !plan.stream.isEmpty();
-    plan.ownController = (mode & 0x78) == 0x78 && !plan.flood;
     if (plan.flood) {
         const qsizetype copies = (floodLength + plan.stream.size() - 1) / plan.stream.size();
         plan.stream = plan.stream.repeated(copies);

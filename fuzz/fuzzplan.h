@@ -19,9 +19,8 @@
 //        bits 6-7  polls after every 1st to 4th chunk (bytes pile up in the
 //                  driver in between)
 // mode:  bits 0-1  parser calls per tick: 1, 2, 7 or 250
-//        bit  2    run the controller's clock tick instead of single calls
-//        bits 3-6  all set: a controller built for this input, with its own
-//                  parser (slow, so only one input in sixteen)
+//        bit  2    run the session's clock tick instead of single calls
+//        bits 3-6  unused
 //        0xFF      flood: the output repeated past the receive run's limit of
 //                  65536 characters, to check the receive path at its limit
 struct FuzzPlan
@@ -38,6 +37,5 @@ struct FuzzPlan
     int pollEvery = 1;
     int callsPerTick = 1;
     bool realClockTick = false;
-    bool ownController = false;
     bool flood = false;
 };

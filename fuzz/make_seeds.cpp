@@ -65,12 +65,12 @@ int main(int argc, char *argv[])
         QByteArray steering;
     };
     const QList<Seed> seeds = {
-        // A controller of its own, one parser call per tick.
+        // One parser call per tick.
         {"generated_configuration", generator.configurationReport(), true, steering(1, 0x03, 0x78)},
         {"generated_memory_per_record",
          generator.configurationReport()
              + generator.memoryReport(12, ReportGenerator::Layout::ReportPerRecord),
-         true, steering(7, 0x15, 0x7F)}, // a controller of its own, its clock tick
+         true, steering(7, 0x15, 0x7F)}, // the session's clock tick
         {"generated_memory_single_chunk",
          generator.memoryReport(20, ReportGenerator::Layout::SingleChunk), false,
          steering(99, 0x0D, 0x03)},
@@ -83,7 +83,7 @@ int main(int argc, char *argv[])
         {"generated_label_soup", generator.labelSoup(60), false, steering(3, 0x01, 0x06)},
         {"generated_flood", QStringLiteral("Nr.: 1\r\nabc"), false, steering(11, 0x0C, 0xFF)},
         // The simulated device's whole memory as one report, a configuration
-        // report right behind it; the controller's own clock tick.
+        // report right behind it; the session's own clock tick.
         {"simulated_one_report", simulatedOneReport(), false, steering(77, 0x2B, 0x7C)},
     };
     for (const Seed &seed : seeds) {

@@ -1,26 +1,15 @@
 #include "receivedifferential.h"
 
-#include "controller/kalvoriicontrol.h"
-#include "controller/settingfields.h"
 #include "link/ftdi_control.h"
+#include "protocol/limits.h"
 #include "protocol/reportdrain.h"
-
-#include <QLabel>
-#include <QProgressBar>
-#include <QSpinBox>
-#include <QTimer>
-#include <QTreeWidget>
-#include <QWidget>
+#include "session/devicesession.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
 
-// The limits of the program's receive side that the model mirrors.
-constexpr int linkReadLimit = 4096;
-constexpr int receiveLimit = 65536;
-constexpr int clockDrainLimit = 250;
 // Ticks after the last byte before a stream counts as worked off.
 constexpr int drainTicks = 400;
 
@@ -28,57 +17,17 @@ constexpr auto excerpt = &TextReportSink::excerpt;
 
 } // namespace
 
-ReceiveDifferential::ReceiveDifferential(KalvorIIControl *shared, FakeDriver *sharedFake)
+// A session of its own for every input: without a window it costs little.
+// It keeps no time of its own, and its pauses are skipped.
+ReceiveDifferential::ReceiveDifferential()
 {
-    if (shared)
-        startOnShared(shared, sharedFake);
-    else
-        startOwnController();
-    // The fuzzer decides when polls, receive runs and ticks happen.
-    m_controller->clockTimer->stop();
-    m_controller->receiveTimer->stop();
-    m_controller->lookTimer->stop();
-    m_fake->openStatus = FT_OK;
-    if (!m_controller->link->isOpen()
-        && m_controller->link->openDevice(QStringLiteral("USB Serial Converter")))
-        fail("start", QStringLiteral("the link did not open the fake converter"));
-}
-
-void ReceiveDifferential::startOwnController()
-{
-    // The converter is missing while the controller is built, so that its
-    // start-up skips the wake step's pauses; it appears right after, and the
-    // link opens it.
     auto fake = std::make_unique<FakeDriver>();
-    fake->openStatus = FT_DEVICE_NOT_FOUND;
     m_fake = fake.get();
-    m_ownController = std::make_unique<KalvorIIControl>(std::move(fake));
-    m_controller = m_ownController.get();
-    // Nobody looks at the window, and painting it would cost more than the
-    // input. Its widgets keep their values all the same.
-    m_controller->mainWidget->hide();
-}
-
-// The controller's state as a fresh one has it, and its link and converter
-// emptied of the last input's bytes; the form's values stay, but only what
-// this input delivers is compared.
-void ReceiveDifferential::startOnShared(KalvorIIControl *shared, FakeDriver *fake)
-{
-    m_controller = shared;
-    m_fake = fake;
-    m_fake->incoming.clear();
+    m_session = std::make_unique<DeviceSession>(std::move(fake), DeviceSession::Timers::None,
+                                                [](int, int) {});
+    if (!m_session->openFirst())
+        fail("start", QStringLiteral("the session did not open the fake converter"));
     m_fake->clearLog();
-    FTDI_Control *link = m_controller->link;
-    QByteArray leftover(link->bytesAvailable(), '\0');
-    link->takeBytes(leftover.data(), int(leftover.size()));
-    m_controller->receiveAccumulator.clear();
-    m_controller->measuringRange = -1;
-    m_controller->measurementNumber = 1;
-    m_controller->sleevePositionRaw = 0;
-    m_controller->ui.Messwert_treeWidget->clear();
-    m_controller->ui.Incoming_Data_TextEdit->clear();
-    m_windowParser = std::make_unique<ReportParser>();
-    m_formSink = std::make_unique<FormReportSink>(m_controller->ui, m_formRows);
 }
 
 ReceiveDifferential::~ReceiveDifferential() = default;
@@ -102,44 +51,21 @@ void ReceiveDifferential::run(const FuzzPlan &plan)
         }
     }
     pollAll();
-    while (m_controller->link->bytesAvailable() > 0) {
+    while (m_session->link()->bytesAvailable() > 0) {
         receive();
         tick(plan.callsPerTick, plan.realClockTick);
     }
     // Work off what is left as the clock would, until a tick changes nothing.
     for (int round = 0; round < drainTicks && referenceTextWaits(); ++round) {
-        if (!tick(clockDrainLimit, plan.realClockTick))
+        if (!tick(Limits::drainCallsPerTick, plan.realClockTick))
             break;
     }
 }
 
-// One parser call on the controller's accumulator, as KalvorIIControl's own
-// parseReport makes it.
-bool ReceiveDifferential::controllerCall()
+// One parser call on the session's accumulator, as its own tick makes it.
+bool ReceiveDifferential::sessionCall()
 {
-    if (m_ownController)
-        return m_controller->parseReport(m_controller->receiveAccumulator);
-    ParserState state{m_controller->measuringRange, m_controller->measurementNumber,
-                      m_controller->sleevePositionRaw};
-    return m_windowParser->parseReport(m_controller->receiveAccumulator, state, *m_formSink);
-}
-
-// The controller's clock tick: its own slot, or the same drain on the
-// stand-in parser.
-void ReceiveDifferential::controllerClockTick()
-{
-    if (m_ownController) {
-        m_controller->clockTick();
-        return;
-    }
-    drainReports(
-        m_controller->receiveAccumulator, [this](QString &) { return controllerCall(); },
-        [this] { return m_windowParser->recordWaiting(); }, clockDrainLimit);
-}
-
-QString ReceiveDifferential::controllerBlock() const
-{
-    return m_ownController ? m_controller->reportBlock() : m_windowParser->block();
+    return m_session->parseReport(m_session->receiveAccumulator);
 }
 
 // The stream, repeated past the receive limit, arrives at once: the receive
@@ -155,9 +81,9 @@ void ReceiveDifferential::runFlood(const FuzzPlan &plan)
         at += size;
     }
     pollAll();
-    while (m_controller->link->bytesAvailable() > 0)
+    while (m_session->link()->bytesAvailable() > 0)
         receive();
-    controllerClockTick();
+    m_session->tick();
 }
 
 void ReceiveDifferential::deliver(const QByteArray &chunk)
@@ -170,13 +96,13 @@ void ReceiveDifferential::pollAll()
 {
     while (!m_fake->incoming.isEmpty()) {
         const qsizetype queuedBefore = m_fake->incoming.size();
-        m_controller->link->poll();
+        m_session->link()->poll();
         if (m_fake->incoming.size() >= queuedBefore)
             fail("poll",
                  QStringLiteral("the link read nothing although %1 bytes were queued")
                      .arg(queuedBefore));
 
-        QByteArray read = m_queued.left(linkReadLimit);
+        QByteArray read = m_queued.left(Limits::pollBytes);
         m_queued.remove(0, read.size());
         read.replace(QByteArray(1, '\0'), QByteArray());
         m_linkText += QString::fromLatin1(read);
@@ -186,7 +112,7 @@ void ReceiveDifferential::pollAll()
                  QStringLiteral("the link read %1 bytes, expected %2")
                      .arg(queuedBefore - m_fake->incoming.size())
                      .arg(queuedBefore - m_queued.size()));
-        const int available = m_controller->link->bytesAvailable();
+        const int available = m_session->link()->bytesAvailable();
         if (available != m_linkText.size() - m_taken)
             fail("poll",
                  QStringLiteral("the link holds %1 characters, expected %2")
@@ -197,22 +123,22 @@ void ReceiveDifferential::pollAll()
 
 void ReceiveDifferential::receive()
 {
-    const int available = m_controller->link->bytesAvailable();
-    const qsizetype n = qMin(available, receiveLimit);
-    const qsizetype before = m_controller->receiveAccumulator.size();
-    m_controller->receiveOnce();
+    const int available = m_session->link()->bytesAvailable();
+    const qsizetype n = qMin(available, Limits::receiveRunCharacters);
+    const qsizetype before = m_session->receiveAccumulator.size();
+    m_session->receiveOnce();
 
     QString expected = m_linkText.mid(m_taken, n);
     expected.remove(u'\r');
     m_taken += n;
-    const QString received = m_controller->receiveAccumulator.mid(before);
+    const QString received = m_session->receiveAccumulator.mid(before);
     if (received != expected)
         fail("receive run",
              QStringLiteral("received %1, expected %2").arg(excerpt(received), excerpt(expected)));
-    if (m_controller->link->bytesAvailable() != available - n)
+    if (m_session->link()->bytesAvailable() != available - n)
         fail("receive run",
              QStringLiteral("the link kept %1 characters, expected %2")
-                 .arg(m_controller->link->bytesAvailable())
+                 .arg(m_session->link()->bytesAvailable())
                  .arg(available - n));
     m_product.accumulator += received;
     m_reference.accumulator += received;
@@ -222,14 +148,15 @@ void ReceiveDifferential::receive()
 bool ReceiveDifferential::tick(int calls, bool realClockTick)
 {
     if (realClockTick) {
-        // The controller's own tick; the two parsers follow its rule (up to
-        // 250 calls while text waits, ending at the first call that changes
-        // nothing), and the controller must end where they end.
-        controllerClockTick();
+        // The session's own tick; the two parsers follow its rule (up to
+        // the drain limit of calls while text waits, ending at the first
+        // call that changes nothing), and the session must end where they
+        // end.
+        m_session->tick();
         const bool changed = drainReports(
             m_reference.accumulator, [this](QString &) { return step(false); },
-            [this] { return m_reference.parser.recordWaiting(); }, clockDrainLimit);
-        compareController("clock tick");
+            [this] { return m_reference.parser.recordWaiting(); }, Limits::drainCallsPerTick);
+        compareSession("clock tick");
         return changed;
     }
     // Single calls. Unlike the clock, go on after a call that changed nothing
@@ -254,13 +181,13 @@ bool ReceiveDifferential::referenceTextWaits()
     return !m_reference.accumulator.isEmpty() || m_reference.parser.recordWaiting();
 }
 
-bool ReceiveDifferential::step(bool withController)
+bool ReceiveDifferential::step(bool withSession)
 {
     const ParserSnapshot before = referenceSnapshot();
     const qsizetype logSize = m_reference.sink.log().size();
-    bool controllerResult = false;
-    if (withController)
-        controllerResult = controllerCall();
+    bool sessionResult = false;
+    if (withSession)
+        sessionResult = sessionCall();
     const bool productResult = m_product.call();
     const bool referenceResult = m_reference.call();
     const bool changed = !(referenceSnapshot() == before);
@@ -275,13 +202,12 @@ bool ReceiveDifferential::step(bool withController)
                  .arg(productResult ? QStringLiteral("changed") : QStringLiteral("unchanged"),
                       changed ? QStringLiteral("changed") : QStringLiteral("did not change")));
     compareSides(where, logSize);
-    if (withController) {
-        if (controllerResult != changed)
+    if (withSession) {
+        if (sessionResult != changed)
             fail(where,
-                 QStringLiteral("the controller's parser call says %1")
-                     .arg(controllerResult ? QStringLiteral("changed")
-                                           : QStringLiteral("unchanged")));
-        compareController(where);
+                 QStringLiteral("the session's parser call says %1")
+                     .arg(sessionResult ? QStringLiteral("changed") : QStringLiteral("unchanged")));
+        compareSession(where);
     }
     return changed;
 }
@@ -293,81 +219,75 @@ void ReceiveDifferential::compareSides(const char *where, qsizetype logSize)
         fail(where, difference);
 }
 
-void ReceiveDifferential::compareController(const char *where)
+void ReceiveDifferential::compareSession(const char *where)
 {
-    const KalvorIIControl &controller = *m_controller;
-    if (controller.receiveAccumulator != m_reference.accumulator)
+    const DeviceSession &session = *m_session;
+    if (session.receiveAccumulator != m_reference.accumulator)
         fail(where,
-             QStringLiteral("controller's accumulator %1, reference %2")
-                 .arg(excerpt(controller.receiveAccumulator), excerpt(m_reference.accumulator)));
-    const QString block = controllerBlock();
-    if (block != m_reference.parser.block())
+             QStringLiteral("session's accumulator %1, reference %2")
+                 .arg(excerpt(session.receiveAccumulator), excerpt(m_reference.accumulator)));
+    if (session.reportBlock() != m_reference.parser.block())
         fail(where,
-             QStringLiteral("controller's block %1, reference %2")
-                 .arg(excerpt(block), excerpt(m_reference.parser.block())));
-    if (!sameVariables(controller, m_reference))
+             QStringLiteral("session's block %1, reference %2")
+                 .arg(excerpt(session.reportBlock()), excerpt(m_reference.parser.block())));
+    if (!sameVariables(session, m_reference))
         fail(where,
-             QStringLiteral("controller's state %1, reference %2")
-                 .arg(variablesText(controller), variablesText(m_reference)));
-    compareForm(where);
+             QStringLiteral("session's state %1, reference %2")
+                 .arg(variablesText(session), variablesText(m_reference)));
+    compareKept(where);
 }
 
-// What the user sees: every table row, the labels, the spin boxes (which
-// clamp) and the fill bar (which ignores values outside 0 to 100).
-void ReceiveDifferential::compareForm(const char *where)
+// What the session kept of the deliveries: every row, the device's texts,
+// its settings as it sent them, and the last fill level that is a
+// percentage.
+void ReceiveDifferential::compareKept(const char *where)
 {
-    const Ui::KalvorIIControl &ui = m_controller->ui;
     const QList<QStringList> &rows = m_reference.sink.rows();
-    QTreeWidget *tree = ui.Messwert_treeWidget;
-    if (tree->topLevelItemCount() != rows.size())
+    const QList<MeasurementRow> &kept = m_session->rows();
+    if (kept.size() != rows.size())
         fail(where,
-             QStringLiteral("the table has %1 rows, the reference %2")
-                 .arg(tree->topLevelItemCount())
+             QStringLiteral("the session has %1 rows, the reference %2")
+                 .arg(kept.size())
                  .arg(rows.size()));
     for (; m_rowsCompared < rows.size(); ++m_rowsCompared) {
-        const QTreeWidgetItem *item = tree->topLevelItem(int(m_rowsCompared));
-        QStringList shown;
-        for (int column = 0; column < item->columnCount(); ++column)
-            shown << item->text(column);
-        if (shown != rows.at(m_rowsCompared))
+        const QStringList &cells = kept.at(m_rowsCompared).cells;
+        if (cells != rows.at(m_rowsCompared))
             fail(where,
-                 QStringLiteral("row %1 shows [%2], the reference [%3]")
+                 QStringLiteral("row %1 is [%2], the reference [%3]")
                      .arg(m_rowsCompared + 1)
-                     .arg(shown.join(u'|'), rows.at(m_rowsCompared).join(u'|')));
+                     .arg(cells.join(u'|'), rows.at(m_rowsCompared).join(u'|')));
     }
 
     const TextReportSink &sink = m_reference.sink;
-    const auto checkLabel = [&](ReportSink::Text which, const QLabel *label) {
-        const std::optional<QString> text = sink.text(which);
-        if (text && label->text() != *text)
+    const ReportedDevice &reported = m_session->reported();
+    const auto checkText = [&](ReportSink::Text which, const QString &text) {
+        const std::optional<QString> delivered = sink.text(which);
+        if (delivered && text != *delivered)
             fail(where,
-                 QStringLiteral("%1 shows %2, the reference %3")
-                     .arg(TextReportSink::name(which), excerpt(label->text()), excerpt(*text)));
+                 QStringLiteral("%1 is %2, the reference %3")
+                     .arg(TextReportSink::name(which), excerpt(text), excerpt(*delivered)));
     };
-    checkLabel(ReportSink::Text::SerialNumber, ui.SerialNumber_lb);
-    checkLabel(ReportSink::Text::FirmwareVersion, ui.FirmwareVersionsNumber_lb);
-    checkLabel(ReportSink::Text::CheckDate, ui.CheckDatum_lb);
+    checkText(ReportSink::Text::SerialNumber, reported.serialNumber);
+    checkText(ReportSink::Text::FirmwareVersion, reported.firmwareVersion);
+    checkText(ReportSink::Text::CheckDate, reported.checkDate);
 
-    const auto checkBox = [&](ReportSink::Value which, const QSpinBox *box) {
-        const std::optional<int> value = sink.value(which);
-        if (value && box->value() != qBound(box->minimum(), *value, box->maximum()))
+    for (const DeviceSetting &setting : deviceSettings) {
+        const std::optional<int> value = sink.value(setting.key);
+        if (value && reported.settings.*setting.field != *value)
             fail(where,
-                 QStringLiteral("%1 shows %2, the reference delivered %3")
-                     .arg(TextReportSink::name(which))
-                     .arg(box->value())
+                 QStringLiteral("%1 is %2, the reference delivered %3")
+                     .arg(TextReportSink::name(setting.key))
+                     .arg(reported.settings.*setting.field)
                      .arg(*value));
-    };
-    for (const SettingField &field : settingFields)
-        checkBox(field.key, ui.*field.box);
+    }
 
-    const QProgressBar *bar = ui.Speicherbelegung_PB;
-    if (bar->value() != -1 && (bar->value() < bar->minimum() || bar->value() > bar->maximum()))
-        fail(where, QStringLiteral("the fill bar shows %1, outside its range").arg(bar->value()));
     const std::optional<int> fill = sink.value(ReportSink::Value::FillLevel);
-    if (fill && *fill >= bar->minimum() && *fill <= bar->maximum() && bar->value() != *fill)
+    if (reported.fillLevel < -1 || reported.fillLevel > 100)
+        fail(where, QStringLiteral("the fill level is %1, no percentage").arg(reported.fillLevel));
+    if (fill && *fill >= 0 && *fill <= 100 && reported.fillLevel != *fill)
         fail(where,
-             QStringLiteral("the fill bar shows %1, the reference delivered %2")
-                 .arg(bar->value())
+             QStringLiteral("the fill level is %1, the reference delivered %2")
+                 .arg(reported.fillLevel)
                  .arg(*fill));
 }
 

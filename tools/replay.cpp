@@ -106,12 +106,9 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     auto driverOwner = std::make_unique<ReplayDriver>(std::move(capture));
     ReplayDriver *driver = driverOwner.get();
-    KalvorIIControl controller(std::move(driverOwner));
-    // Time is simulated from here on: the slots are run in the order their
-    // timers would fire, without waiting.
-    controller.clockTimer->stop();
-    controller.receiveTimer->stop();
-    controller.lookTimer->stop();
+    // Time is simulated: the slots are run in the order their timers would
+    // fire, without waiting.
+    KalvorIIControl controller(std::move(driverOwner), KalvorIIControl::Timers::Stopped);
 
     // Every byte reaches the link's buffer before the first receive run, in
     // polls of at most 4096 bytes.

@@ -37,12 +37,9 @@ struct ControllerFixture
         fake = driver.get();
         if (prepare)
             prepare(*fake);
-        controller = std::make_unique<KalvorIIControl>(std::move(driver));
-        if (!keepTimers) {
-            controller->clockTimer->stop();
-            controller->receiveTimer->stop();
-            controller->lookTimer->stop();
-        }
+        controller = std::make_unique<KalvorIIControl>(
+            std::move(driver),
+            keepTimers ? KalvorIIControl::Timers::Run : KalvorIIControl::Timers::Stopped);
     }
 
     Ui::KalvorIIControl &ui() { return controller->ui; }

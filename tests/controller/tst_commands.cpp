@@ -1,11 +1,11 @@
 // The command buttons: the bytes they write, the wake step before each, the
 // confirmation before clearing, the configuration write and the defaults.
 
-#include "controller/clock.h"
 #include "controller/settingfields.h"
 #include "controllerfixture.h"
 #include "modal.h"
 #include "protocol/devicesettings.h"
+#include "session/clock.h"
 #include "sim/devicereports.h"
 
 #include <QApplication>
@@ -316,7 +316,7 @@ void TestCommands::settingsWriteIsConfirmed()
     // A device that does not answer.
     f.fake->onWrite = nullptr;
     ui.WriteConfig_PB->click();
-    Clock::skip(KalvorIIControl::confirmationMs);
+    Clock::skip(DeviceSession::confirmationMs);
     f.clockTick();
     QCOMPARE(ui.SettingsStatus_lb->text(),
              QStringLiteral("Keine Bestätigung vom Gerät – bitte Einstellungen einlesen"));

@@ -1,10 +1,10 @@
 // The controller's construction, its receive run and its clock tick.
 
-#include "controller/clock.h"
-#include "controller/memoryread.h"
-#include "controller/readstatus.h"
 #include "controllerfixture.h"
 #include "protocol/reportdrain.h"
+#include "session/clock.h"
+#include "session/memoryread.h"
+#include "session/statustexts.h"
 #include "ui/formfit.h"
 #include "ui/measurementchart.h"
 

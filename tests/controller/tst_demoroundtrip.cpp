@@ -1,10 +1,10 @@
 // The program against the simulated device: what the device holds is what
 // the window shows, and what the window writes the device keeps.
 
-#include "controller/clock.h"
 #include "controller/kalvoriicontrol.h"
-#include "controller/readstatus.h"
 #include "protocol/devicesettings.h"
+#include "session/clock.h"
+#include "session/statustexts.h"
 #include "sim/devicereports.h"
 #include "sim/simulateddevice.h"
 #include "sim/simulateddriver.h"

@@ -2,11 +2,11 @@
 // windows, the question before a comma file replaces another file, and the
 // warning when a file cannot be written.
 
-#include "controller/clock.h"
 #include "controller/exportsession.h"
 #include "controllerfixture.h"
 #include "export/measurementexport.h"
 #include "filesizelimit.h"
+#include "session/clock.h"
 #include "ui/measurementchart.h"
 
 #include <QDialog>
@@ -199,7 +199,7 @@ void TestExportSlot::init()
     m_oldCurrent = QDir::currentPath();
     QDir::setCurrent(m_dir->path());
     m_f = std::make_unique<ControllerFixture>();
-    m_f->ui().SerialNumber_lb->setText(QStringLiteral("123456"));
+    m_f->show("Serial number : 123456\n=========================\n");
     // The worked example's row: 1, 2012:03:05, 14:07:59, 2.34, 2.25, 4.
     m_f->controller->measuringRange = 50;
     m_f->show(deviceRecord(1));

@@ -1,11 +1,11 @@
 // A device that is unplugged, silent, or sends garbage: the program keeps
 // working, stays responsive and keeps what it has already shown.
 
-#include "controller/clock.h"
 #include "controllerfixture.h"
 #include "modal.h"
 #include "processusage.h"
 #include "protocol/devicesettings.h"
+#include "session/clock.h"
 #include "sim/simulateddevice.h"
 #include "sim/simulateddriver.h"
 #include "ui/measurementchart.h"

@@ -2,9 +2,9 @@
 // "KalvorIIControl", the shipped English translation covers all of them, and
 // the program's way of loading it finds the file in the current directory.
 
-#include "controller/clock.h"
 #include "controller/kalvoriicontrol.h"
 #include "fakedriver.h"
+#include "session/clock.h"
 #include "ui/language.h"
 #include "ui_kalvor2control.h"
 

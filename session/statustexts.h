@@ -1,8 +1,15 @@
 #pragma once
 
+#include "link/ftdidriver.h"
+#include "protocol/reportsink.h"
+
 #include <QString>
 
 class MemoryRead;
+struct SettingsWriteOutcome;
+
+// What the program says about the device and its memory, in the window's
+// language; the window and the command line say the same.
 
 // What the status line under the memory buttons says about a read.
 struct ReadStatus
@@ -17,3 +24,13 @@ QString clearQuestionDetail(const MemoryRead &read);
 
 // The status line after an export; names only, the paths go in the tool tip.
 QString exportedStatus(const QString &pointFile, const QString &commaFile, bool commaWritten);
+
+// The setting's name as its caption gives it, without the colon.
+QString settingName(ReportSink::Value key);
+
+// What a configuration write achieved; a warning unless it was confirmed.
+ReadStatus settingsWriteStatus(const SettingsWriteOutcome &outcome);
+
+// Why a converter that is listed cannot be opened; empty for a status that
+// says nothing about it.
+QString openFailureText(FT_STATUS status);

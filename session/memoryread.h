@@ -76,9 +76,10 @@ public:
 
     Outcome outcome() const { return m_outcome; }
     bool running() const { return m_outcome == Outcome::Running; }
-    int expected() const { return m_expected; } // -1: no count known
-    int arrived() const { return m_arrived; }   // record labels seen on the wire
-    int rows() const { return m_rows; }         // rows the finished read left in the table
+    int expected() const { return m_expected; }   // -1: no count known, or the rows exceeded it
+    int announced() const { return m_announced; } // the count the device sent; -1: none
+    int arrived() const { return m_arrived; }     // record labels seen on the wire
+    int rows() const { return m_rows; }           // rows the finished read left in the table
     bool exportedSinceRead() const { return m_exported; }
     // The read ran on an earlier connection than the present one.
     bool fromEarlierConnection() const { return m_earlierConnection; }
@@ -88,6 +89,7 @@ private:
 
     Outcome m_outcome = Outcome::NotRead;
     int m_expected = -1;
+    int m_announced = -1;
     int m_arrived = 0;
     int m_rows = 0;
     bool m_exported = false;

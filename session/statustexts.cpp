@@ -1,6 +1,7 @@
-#include "readstatus.h"
+#include "statustexts.h"
 
-#include "controller/memoryread.h"
+#include "session/devicesession.h"
+#include "session/memoryread.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -75,4 +76,75 @@ QString exportedStatus(const QString &pointFile, const QString &commaFile, bool 
     if (!commaWritten)
         return Texts::tr("Exportiert: %1, Kommadatei nicht geschrieben").arg(point);
     return Texts::tr("Exportiert: %1, %2").arg(point, QFileInfo(commaFile).fileName());
+}
+
+QString settingName(ReportSink::Value key)
+{
+    switch (key) {
+    case ReportSink::Value::DeviceId:
+        return Texts::tr("ID Nummer");
+    case ReportSink::Value::WakeThreshold:
+        return Texts::tr("Schwellwert (Aufwachen)");
+    case ReportSink::Value::Duration:
+        return Texts::tr("Dauer");
+    case ReportSink::Value::Brightness:
+        return Texts::tr("Helligkeit");
+    case ReportSink::Value::RadioChannel:
+        return Texts::tr("Funkkanal");
+    case ReportSink::Value::Cycles:
+        return Texts::tr("Anzahl");
+    case ReportSink::Value::CycleTime:
+        return Texts::tr("Zykluszeit");
+    case ReportSink::Value::FillLevel:
+    case ReportSink::Value::EntryCount:
+        break;
+    }
+    return QString();
+}
+
+ReadStatus settingsWriteStatus(const SettingsWriteOutcome &outcome)
+{
+    switch (outcome.status) {
+    case SettingsWriteOutcome::Confirmed:
+        return {Texts::tr("Einstellungen übertragen und bestätigt")};
+    case SettingsWriteOutcome::NotTaken: {
+        QStringList differences;
+        for (const DeviceSetting &setting : deviceSettings) {
+            const int written = outcome.written.*setting.field;
+            const int held = outcome.held.*setting.field;
+            if (held != written)
+                differences << Texts::tr("%1: im Gerät %2 statt %3")
+                                   .arg(settingName(setting.key))
+                                   .arg(held)
+                                   .arg(written);
+        }
+        return {
+            Texts::tr("Vom Gerät nicht übernommen: %1").arg(differences.join(QLatin1String("; "))),
+            true};
+    }
+    case SettingsWriteOutcome::Unconfirmed:
+        return {Texts::tr("Keine Bestätigung vom Gerät – bitte Einstellungen einlesen"), true};
+    case SettingsWriteOutcome::Cut: {
+        QStringList names;
+        if (outcome.clockUnsent)
+            names << Texts::tr("Uhrzeit");
+        for (ReportSink::Value key : outcome.unsent)
+            names << settingName(key);
+        return {Texts::tr("Einstellungen nicht vollständig geschrieben – nicht übertragen: %1")
+                    .arg(names.join(QLatin1String(", "))),
+                true};
+    }
+    }
+    return {};
+}
+
+QString openFailureText(FT_STATUS status)
+{
+    if (status == FT_OK)
+        return QString();
+    if (status == FT_PERMISSION_DENIED)
+        return Texts::tr("Keine Berechtigung: zur Gruppe „dialout“ hinzufügen und neu anmelden");
+    if (status == FT_DEVICE_BUSY)
+        return Texts::tr("Ein anderes Programm benutzt den Wandler");
+    return Texts::tr("Der Wandler lässt sich nicht öffnen");
 }

@@ -10,6 +10,7 @@ void MemoryRead::start(qint64 nowMs)
 {
     m_outcome = Outcome::Running;
     m_expected = -1;
+    m_announced = -1;
     m_arrived = 0;
     m_rows = 0;
     m_exported = false;
@@ -25,6 +26,7 @@ void MemoryRead::commandSent(qint64 nowMs)
         return;
     // A count parsed during the wake step came from older text.
     m_expected = -1;
+    m_announced = -1;
     m_arrived = 0;
     m_carry.clear();
     m_lastRecordMs = nowMs;
@@ -50,8 +52,10 @@ void MemoryRead::received(QStringView text, qint64 nowMs)
 
 void MemoryRead::entryCountArrived(int count)
 {
-    if (running())
+    if (running()) {
         m_expected = count;
+        m_announced = count;
+    }
 }
 
 void MemoryRead::rowAdded(int rows, qint64 nowMs)
