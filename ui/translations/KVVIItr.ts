@@ -325,7 +325,7 @@
     </message>
     <message>
         <source>Die Einstellungen des Geräts sind noch nicht eingelesen</source>
-        <translation>The device's settings have not been read yet</translation>
+        <translation>The device&apos;s settings have not been read yet</translation>
     </message>
     <message>
         <source>%1: im Gerät %2 statt %3</source>
