@@ -151,6 +151,8 @@ private slots:
     void everySourceTranslated();
     void loadsFromCurrentDirectory_data();
     void loadsFromCurrentDirectory();
+    void buildTreeProgramsFindTheirs_data();
+    void buildTreeProgramsFindTheirs();
     void qtTextsAndFormatsFollowTheWindow();
 };
 
@@ -290,6 +292,30 @@ void TestTranslation::loadsFromCurrentDirectory()
     QTranslator translator;
     QVERIFY(translator.load(file));
     QCOMPARE(translator.translate(context, "Speicher lesen"), QStringLiteral("Read memory"));
+}
+
+// The programs of the build tree find the built translation the way
+// installed ones find theirs, from their own folder: started anywhere on an
+// English desktop, the build's demo is English too.
+void TestTranslation::buildTreeProgramsFindTheirs_data()
+{
+    QTest::addColumn<QString>("programFolder");
+    QTest::newRow("kalvor2 and kalvor2-demo") << QStringLiteral(KALVOR2_APP_DIR);
+    QTest::newRow("kalvor2-replay") << QStringLiteral(KALVOR2_TOOLS_DIR);
+}
+
+void TestTranslation::buildTreeProgramsFindTheirs()
+{
+    QFETCH(QString, programFolder);
+    QTemporaryDir elsewhere;
+    QVERIFY(elsewhere.isValid());
+    const QString folder
+        = QDir(programFolder).filePath(QStringLiteral(KALVOR2_TRANSLATIONS_FROM_BIN));
+    const QString file = Language::translationFile(elsewhere.path(), folder, {"en-US", "de-DE"});
+    QVERIFY2(!file.isEmpty(), qPrintable(folder + QStringLiteral(" holds no KVVIItr.qm")));
+    QCOMPARE(QFileInfo(file).canonicalFilePath(),
+             QFileInfo(QStringLiteral(KALVOR2_QM_FILE)).canonicalFilePath());
+    QVERIFY(Language::translationFile(elsewhere.path(), folder, {"de-DE", "en-US"}).isEmpty());
 }
 
 // One language in the window: a German one gets Qt's own texts in German
