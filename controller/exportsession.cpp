@@ -4,15 +4,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-
-#include <cerrno>
-#include <climits>
-#include <sys/statvfs.h>
-#include <unistd.h>
 
 namespace {
 
@@ -26,11 +20,10 @@ struct Texts
 // device next: a failed export must be said out loud.
 bool writeOrWarn(QWidget *parent, const QString &fileName, const QString &text)
 {
-    int systemError = 0;
-    const QString error = MeasurementExport::writeExportFile(fileName, text, &systemError);
-    if (error.isEmpty())
+    const QString reason = MeasurementExport::writeExportFile(fileName, text);
+    if (reason.isEmpty())
         return true;
-    warnNotWritten(parent, fileName, writeFailure(fileName, error, systemError));
+    warnNotWritten(parent, fileName, reason);
     return false;
 }
 
@@ -49,34 +42,6 @@ bool mayReplace(QWidget *parent, const QString &fileName)
 }
 
 } // namespace
-
-QString writeFailure(const QString &fileName, const QString &systemMessage, int systemError)
-{
-    const QFileInfo file(fileName);
-    const QByteArray folder = QFile::encodeName(file.absolutePath());
-    struct statvfs volume
-    { };
-    const bool volumeKnown = ::statvfs(folder.constData(), &volume) == 0;
-    QString reason;
-    if (systemError == ENAMETOOLONG || QFile::encodeName(file.fileName()).size() > NAME_MAX)
-        reason = Texts::tr("Der Dateiname ist zu lang.");
-    else if (!QFileInfo(file.absolutePath()).isDir())
-        reason = Texts::tr("Den Ordner gibt es nicht.");
-    else if (file.isDir())
-        reason = Texts::tr("Unter diesem Namen steht ein Ordner.");
-    else if (systemError == EROFS || (volumeKnown && (volume.f_flag & ST_RDONLY)))
-        reason = Texts::tr("Der Ordner liegt auf einem schreibgeschützten Datenträger.");
-    else if (systemError == EACCES || systemError == EPERM
-             || ::access(folder.constData(), W_OK) != 0)
-        reason = Texts::tr("Keine Berechtigung, in diesem Ordner zu schreiben.");
-    else if (systemError == ENOSPC || systemError == EDQUOT)
-        reason = Texts::tr("Der Datenträger ist voll.");
-    else if (systemError == EFBIG)
-        reason = Texts::tr("Die Datei wäre größer, als der Datenträger erlaubt.");
-    else
-        reason = Texts::tr("Die Datei ließ sich nicht schreiben.");
-    return systemMessage.isEmpty() ? reason : reason + QStringLiteral(" (") + systemMessage + u')';
-}
 
 void warnNotWritten(QWidget *parent, const QString &fileName, const QString &reason)
 {

@@ -21,12 +21,6 @@ struct ExportOutcome
     bool commaWritten = false; // false: the user kept an existing file, or writing failed
 };
 
-// Why `fileName` could not be written, in the window's language, with the
-// system's own message in brackets: the kinds a user can act on (a missing
-// or read-only folder, no permission, a full disk, a name too long) are told
-// apart by the error number and by looking at the place.
-QString writeFailure(const QString &fileName, const QString &systemMessage, int systemError);
-
 // Tells the user that `fileName` could not be written, and why.
 void warnNotWritten(QWidget *parent, const QString &fileName, const QString &reason);
 

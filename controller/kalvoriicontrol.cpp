@@ -5,6 +5,7 @@
 #include "controller/pause.h"
 #include "controller/readstatus.h"
 #include "controller/settingfields.h"
+#include "export/filewriter.h"
 #include "export/measurementexport.h"
 #include "link/ftdi_control.h"
 #include "protocol/commands.h"
@@ -267,7 +268,7 @@ void KalvorIIControl::saveChart()
         chosen += filter == svg ? QLatin1String(".svg") : QLatin1String(".png");
     int systemError = 0;
     if (const QString error = m_chart->saveImage(chosen, &systemError); !error.isEmpty())
-        warnNotWritten(mainWidget, chosen, writeFailure(chosen, error, systemError));
+        warnNotWritten(mainWidget, chosen, FileWriter::failureReason(chosen, error, systemError));
 }
 
 bool KalvorIIControl::deviceCommandsAllowed() const

@@ -4,6 +4,8 @@
 
 #include "controller/clock.h"
 #include "controller/kalvoriicontrol.h"
+#include "export/filewriter.h"
+#include "export/measurementexport.h"
 #include "fakedriver.h"
 #include "ui/language.h"
 #include "ui_kalvor2control.h"
@@ -154,6 +156,7 @@ private slots:
     void buildTreeProgramsFindTheirs_data();
     void buildTreeProgramsFindTheirs();
     void qtTextsAndFormatsFollowTheWindow();
+    void writeFailuresInTheWindowsLanguage();
 };
 
 void TestTranslation::sourceTexts()
@@ -358,6 +361,30 @@ void TestTranslation::qtTextsAndFormatsFollowTheWindow()
     sleeve.setValue(2.25);
     QCOMPARE(sleeve.text(), QStringLiteral("2.25"));
     QCoreApplication::removeTranslator(&english);
+}
+
+// Why a file could not be written is said in the window's language, never
+// in a mix: in the English window the reasons are English, with the
+// system's message behind them.
+void TestTranslation::writeFailuresInTheWindowsLanguage()
+{
+    QTranslator translator;
+    QVERIFY(translator.load(QStringLiteral(KALVOR2_QM_FILE)));
+    QCoreApplication::installTranslator(&translator);
+    auto restore = qScopeGuard([&] { QCoreApplication::removeTranslator(&translator); });
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+
+    const QString noFolder
+        = MeasurementExport::writeExportFile(dir.filePath("gone/mess_dot.txt"), "x\n");
+    const QString folderReason = translator.translate(context, "Den Ordner gibt es nicht.");
+    QVERIFY(!folderReason.isEmpty());
+    QVERIFY2(noFolder.startsWith(folderReason + QStringLiteral(" (")), qPrintable(noFolder));
+    const FileWriter::Result incomplete
+        = FileWriter::write(dir.filePath("chart.png"), [](QIODevice &) { return false; });
+    QCOMPARE(incomplete.reason,
+             translator.translate(context, "Der Inhalt ließ sich nicht vollständig schreiben."));
+    QVERIFY(!incomplete.reason.isEmpty());
 }
 
 QTEST_MAIN(TestTranslation)

@@ -323,6 +323,10 @@
         <source>Speicher nicht gelöscht: kein Kalvor 2 verbunden</source>
         <translation>Memory not cleared: no Kalvor 2 connected</translation>
     </message>
+    <message>
+        <source>Der Inhalt ließ sich nicht vollständig schreiben.</source>
+        <translation>The content could not be written completely.</translation>
+    </message>
 </context>
 <context>
     <name>MeasurementChart</name>
