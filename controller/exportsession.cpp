@@ -43,6 +43,12 @@ bool mayReplace(QWidget *parent, const QString &fileName)
 
 } // namespace
 
+QString exportSaveDialog(QWidget *parent, const QString &proposedPath)
+{
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("Save as"), proposedPath,
+                                        QStringLiteral("Log Dateien (*.txt);; Alle Dateien (*.*)"));
+}
+
 void warnNotWritten(QWidget *parent, const QString &fileName, const QString &reason)
 {
     QMessageBox::warning(
@@ -52,14 +58,12 @@ void warnNotWritten(QWidget *parent, const QString &fileName, const QString &rea
 }
 
 ExportOutcome runExport(QWidget *parent, const QDateTime &instant, const QString &serialNumber,
-                        const QList<MeasurementRow> &rows,
+                        const QList<MeasurementRow> &rows, const ExportFileChooser &chooseFile,
                         const std::function<void(const QString &)> &showPreview)
 {
     ExportOutcome outcome;
-    const QString proposed = MeasurementExport::proposedFileName(instant);
-    const QString chosen = QFileDialog::getSaveFileName(
-        parent, QStringLiteral("Save as"), QDir::currentPath() + QLatin1Char('/') + proposed,
-        QStringLiteral("Log Dateien (*.txt);; Alle Dateien (*.*)"));
+    const QString chosen = chooseFile(QDir::currentPath() + QLatin1Char('/')
+                                      + MeasurementExport::proposedFileName(instant));
     if (chosen.isEmpty())
         return outcome; // cancelled: no file, no preview
     outcome.pointFile = QFileInfo(chosen).absoluteFilePath();

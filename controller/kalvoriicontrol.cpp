@@ -480,7 +480,7 @@ void KalvorIIControl::ExportMesswerte()
     const QString serialNumber
         = m_rowsSerialNumber.isNull() ? ui.SerialNumber_lb->text() : m_rowsSerialNumber;
     const ExportOutcome outcome
-        = runExport(mainWidget, Clock::currentDateTime(), serialNumber, m_rows,
+        = runExport(mainWidget, Clock::currentDateTime(), serialNumber, m_rows, m_chooseExportFile,
                     [this](const QString &text) { showTextWindow(text); });
     if (outcome.status != ExportOutcome::Written)
         return;

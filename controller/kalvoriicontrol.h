@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controller/exportsession.h"
 #include "controller/formreportsink.h"
 #include "controller/memoryread.h"
 #include "link/serialportdriver.h"
@@ -67,6 +68,12 @@ public:
     const MemoryRead &memoryRead() const { return m_read; }
     // The "Diagramm" page.
     MeasurementChart *chart() const { return m_chart; }
+    // How "Export" asks for the point file's name: the save dialog, unless
+    // a test hands in another way.
+    void setExportFileChooser(ExportFileChooser chooser)
+    {
+        m_chooseExportFile = std::move(chooser);
+    }
 
     QWidget *mainWidget = nullptr;
     FTDI_Control *link = nullptr;
@@ -118,6 +125,9 @@ private:
     FormReportSink m_sink{ui, m_rows, &m_read};
     MeasurementChart *m_chart = nullptr; // owned by the window
     qsizetype m_chartRows = 0;           // rows the chart has been given
+    ExportFileChooser m_chooseExportFile = [this](const QString &proposedPath) {
+        return exportSaveDialog(mainWidget, proposedPath);
+    };
     // A slot that writes to the device runs, its wake step and pauses
     // included: no other command may start inside its pauses.
     bool m_commandRunning = false;
