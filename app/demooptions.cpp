@@ -1,32 +1,21 @@
 #include "demooptions.h"
 
+#include "app/commandline.h"
 #include "sim/simulateddevice.h"
 #include "sim/simulateddriver.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTimer>
 
-#include <cstdio>
-#include <cstdlib>
-
-namespace {
-
-[[noreturn]] void failWith(const QString &message)
+DemoOptions demoOptionsFromArguments(int argc, char *argv[])
 {
-    std::fprintf(stderr, "kalvor2-demo: %s\n", qPrintable(message));
-    std::exit(2);
-}
-
-} // namespace
-
-std::unique_ptr<SimulatedDriver> simulatedDriverFromArguments(const QCoreApplication &application)
-{
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "The Kalvor II tool on a simulated device inside the process, which answers at the pace "
-        "of a real one at 115200 baud."));
-    parser.addHelpOption();
+    CommandLine commandLine(
+        argc, argv,
+        QStringLiteral("The Kalvor II tool on a simulated device inside the process, which "
+                       "answers at the pace of a real one at 115200 baud."));
+    // The demo is a window: Qt's own options (-platform, -style) reach it.
+    commandLine.acceptQtWindowOptions();
+    QCommandLineParser &parser = commandLine.parser();
     const QCommandLineOption layout(
         QStringLiteral("memory-layout"),
         QStringLiteral("How the device sends its memory: per-record (one report per record, "
@@ -51,36 +40,53 @@ std::unique_ptr<SimulatedDriver> simulatedDriverFromArguments(const QCoreApplica
     parser.addOption(records);
     parser.addOption(unplugAt);
     parser.addOption(replugAt);
-    parser.process(application);
+    commandLine.process();
+    if (!parser.positionalArguments().isEmpty())
+        commandLine.fail(QStringLiteral("takes no file or other argument: %1")
+                             .arg(parser.positionalArguments().first()));
 
+    DemoOptions options;
     bool ok = false;
-    const int count = parser.value(records).toInt(&ok);
-    if (!ok || count < 0 || count > SimulatedDevice::memoryCapacity)
-        failWith(QStringLiteral("--records takes a number from 0 to %1")
-                     .arg(SimulatedDevice::memoryCapacity));
-    auto device = SimulatedDevice::createWithRecords(count);
+    options.records = parser.value(records).toInt(&ok);
+    if (!ok || options.records < 0 || options.records > SimulatedDevice::memoryCapacity)
+        commandLine.fail(QStringLiteral("--records takes a number from 0 to %1")
+                             .arg(SimulatedDevice::memoryCapacity));
     const QString layoutName = parser.value(layout);
     if (layoutName == QLatin1String("one-report"))
-        device->setMemoryLayout(DeviceReports::MemoryLayout::OneReport);
+        options.layout = DeviceReports::MemoryLayout::OneReport;
     else if (layoutName != QLatin1String("per-record"))
-        failWith(QStringLiteral("--memory-layout takes per-record or one-report"));
+        commandLine.fail(QStringLiteral("--memory-layout takes per-record or one-report"));
 
+    const auto milliseconds = [&](const QCommandLineOption &option) -> std::optional<int> {
+        if (!parser.isSet(option))
+            return std::nullopt;
+        bool valid = false;
+        const double seconds = parser.value(option).toDouble(&valid);
+        if (!valid || seconds < 0 || seconds > 24 * 3600)
+            commandLine.fail(
+                QStringLiteral("--%1 takes a number of seconds").arg(option.names().first()));
+        return qRound(seconds * 1000);
+    };
+    options.unplugAtMs = milliseconds(unplugAt);
+    options.replugAtMs = milliseconds(replugAt);
+    return options;
+}
+
+std::unique_ptr<SimulatedDriver> simulatedDriver(const DemoOptions &options)
+{
+    auto device = SimulatedDevice::createWithRecords(options.records);
+    device->setMemoryLayout(options.layout);
     auto driver
         = std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate, std::move(device));
     // The driver lives as long as the program (the controller is never
     // deleted), so the scheduled plugging may hold on to it.
     SimulatedDriver *simulated = driver.get();
-    const auto schedule = [&](const QCommandLineOption &option, void (SimulatedDriver::*act)()) {
-        if (!parser.isSet(option))
-            return;
-        bool valid = false;
-        const double seconds = parser.value(option).toDouble(&valid);
-        if (!valid || seconds < 0 || seconds > 24 * 3600)
-            failWith(QStringLiteral("--%1 takes a number of seconds").arg(option.names().first()));
-        QTimer::singleShot(qRound(seconds * 1000), QCoreApplication::instance(),
-                           [simulated, act] { (simulated->*act)(); });
+    const auto schedule = [simulated](std::optional<int> ms, void (SimulatedDriver::*act)()) {
+        if (ms)
+            QTimer::singleShot(*ms, QCoreApplication::instance(),
+                               [simulated, act] { (simulated->*act)(); });
     };
-    schedule(unplugAt, &SimulatedDriver::unplug);
-    schedule(replugAt, &SimulatedDriver::replug);
+    schedule(options.unplugAtMs, &SimulatedDriver::unplug);
+    schedule(options.replugAtMs, &SimulatedDriver::replug);
     return driver;
 }

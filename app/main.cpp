@@ -17,11 +17,16 @@
 
 int main(int argc, char *argv[])
 {
-    QApplication application(argc, argv);
 #ifdef KALVOR2_SIMULATED_DEVICE
     // The demo talks to a simulated device inside the process, at the pace
-    // of a real one on the wire; its command line says how it behaves.
-    std::unique_ptr<SimulatedDriver> simulated = simulatedDriverFromArguments(application);
+    // of a real one on the wire; its command line says how it behaves. Read
+    // before the application exists, which would need a display even for
+    // "--help".
+    const DemoOptions options = demoOptionsFromArguments(argc, argv);
+#endif
+    QApplication application(argc, argv);
+#ifdef KALVOR2_SIMULATED_DEVICE
+    std::unique_ptr<SimulatedDriver> simulated = simulatedDriver(options);
 #endif
 
     QPixmap splashPixmap(QStringLiteral(":/Icon/KVii_SplashScreen.png"));

@@ -4,27 +4,42 @@
 //
 //   kalvor2-bench [GROUP...]   GROUP: parser, ui, system (default: all)
 
+#include "app/commandline.h"
 #include "benchutil.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    CommandLine commandLine(
+        argc, argv,
+        QStringLiteral("The Kalvor II tool's figures: parser, window and idle loop, one "
+                       "\"NAME VALUE UNIT\" line per figure. Runs offscreen; all groups take "
+                       "about a minute."));
+    commandLine.parser().addPositionalArgument(
+        QStringLiteral("GROUP"), QStringLiteral("parser, ui or system (default: all three)."),
+        QStringLiteral("[GROUP...]"));
+    commandLine.process();
+    const QStringList known
+        = {QStringLiteral("parser"), QStringLiteral("ui"), QStringLiteral("system")};
+    QStringList groups = commandLine.parser().positionalArguments();
+    for (const QString &group : groups) {
+        if (!known.contains(group))
+            commandLine.fail(QStringLiteral("unknown group %1 (parser, ui, system)").arg(group));
+    }
+    if (groups.isEmpty())
+        groups = known;
+
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_LOGGING_RULES", "qt.qpa.*=false");
     QApplication application(argc, argv);
-    QStringList groups = application.arguments().mid(1);
-    if (groups.isEmpty())
-        groups = {QStringLiteral("parser"), QStringLiteral("ui"), QStringLiteral("system")};
     for (const QString &group : groups) {
         if (group == QLatin1String("parser"))
             runParserFigures();
         else if (group == QLatin1String("ui"))
             runUiFigures();
-        else if (group == QLatin1String("system"))
-            runSystemFigures();
         else
-            qFatal("unknown group %s (parser, ui, system)", qPrintable(group));
+            runSystemFigures();
     }
     return 0;
 }

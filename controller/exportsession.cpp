@@ -4,15 +4,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-
-#include <cerrno>
-#include <climits>
-#include <sys/statvfs.h>
-#include <unistd.h>
 
 namespace {
 
@@ -26,11 +20,10 @@ struct Texts
 // device next: a failed export must be said out loud.
 bool writeOrWarn(QWidget *parent, const QString &fileName, const QString &text)
 {
-    int systemError = 0;
-    const QString error = MeasurementExport::writeExportFile(fileName, text, &systemError);
-    if (error.isEmpty())
+    const QString reason = MeasurementExport::writeExportFile(fileName, text);
+    if (reason.isEmpty())
         return true;
-    warnNotWritten(parent, fileName, writeFailure(fileName, error, systemError));
+    warnNotWritten(parent, fileName, reason);
     return false;
 }
 
@@ -50,32 +43,10 @@ bool mayReplace(QWidget *parent, const QString &fileName)
 
 } // namespace
 
-QString writeFailure(const QString &fileName, const QString &systemMessage, int systemError)
+QString exportSaveDialog(QWidget *parent, const QString &proposedPath)
 {
-    const QFileInfo file(fileName);
-    const QByteArray folder = QFile::encodeName(file.absolutePath());
-    struct statvfs volume
-    { };
-    const bool volumeKnown = ::statvfs(folder.constData(), &volume) == 0;
-    QString reason;
-    if (systemError == ENAMETOOLONG || QFile::encodeName(file.fileName()).size() > NAME_MAX)
-        reason = Texts::tr("Der Dateiname ist zu lang.");
-    else if (!QFileInfo(file.absolutePath()).isDir())
-        reason = Texts::tr("Den Ordner gibt es nicht.");
-    else if (file.isDir())
-        reason = Texts::tr("Unter diesem Namen steht ein Ordner.");
-    else if (systemError == EROFS || (volumeKnown && (volume.f_flag & ST_RDONLY)))
-        reason = Texts::tr("Der Ordner liegt auf einem schreibgeschützten Datenträger.");
-    else if (systemError == EACCES || systemError == EPERM
-             || ::access(folder.constData(), W_OK) != 0)
-        reason = Texts::tr("Keine Berechtigung, in diesem Ordner zu schreiben.");
-    else if (systemError == ENOSPC || systemError == EDQUOT)
-        reason = Texts::tr("Der Datenträger ist voll.");
-    else if (systemError == EFBIG)
-        reason = Texts::tr("Die Datei wäre größer, als der Datenträger erlaubt.");
-    else
-        reason = Texts::tr("Die Datei ließ sich nicht schreiben.");
-    return systemMessage.isEmpty() ? reason : reason + QStringLiteral(" (") + systemMessage + u')';
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("Save as"), proposedPath,
+                                        QStringLiteral("Log Dateien (*.txt);; Alle Dateien (*.*)"));
 }
 
 void warnNotWritten(QWidget *parent, const QString &fileName, const QString &reason)
@@ -87,14 +58,12 @@ void warnNotWritten(QWidget *parent, const QString &fileName, const QString &rea
 }
 
 ExportOutcome runExport(QWidget *parent, const QDateTime &instant, const QString &serialNumber,
-                        const QList<MeasurementRow> &rows,
+                        const QList<MeasurementRow> &rows, const ExportFileChooser &chooseFile,
                         const std::function<void(const QString &)> &showPreview)
 {
     ExportOutcome outcome;
-    const QString proposed = MeasurementExport::proposedFileName(instant);
-    const QString chosen = QFileDialog::getSaveFileName(
-        parent, QStringLiteral("Save as"), QDir::currentPath() + QLatin1Char('/') + proposed,
-        QStringLiteral("Log Dateien (*.txt);; Alle Dateien (*.*)"));
+    const QString chosen = chooseFile(QDir::currentPath() + QLatin1Char('/')
+                                      + MeasurementExport::proposedFileName(instant));
     if (chosen.isEmpty())
         return outcome; // cancelled: no file, no preview
     outcome.pointFile = QFileInfo(chosen).absoluteFilePath();

@@ -21,16 +21,18 @@ struct ExportOutcome
     bool commaWritten = false; // false: the user kept an existing file, or writing failed
 };
 
-// Why `fileName` could not be written, in the window's language, with the
-// system's own message in brackets: the kinds a user can act on (a missing
-// or read-only folder, no permission, a full disk, a name too long) are told
-// apart by the error number and by looking at the place.
-QString writeFailure(const QString &fileName, const QString &systemMessage, int systemError);
+// Asks for the point file's name, given the proposed one with its folder;
+// an empty name: the user cancelled.
+using ExportFileChooser = std::function<QString(const QString &proposedPath)>;
+
+// The window's way of asking: the save dialog.
+QString exportSaveDialog(QWidget *parent, const QString &proposedPath);
 
 // Tells the user that `fileName` could not be written, and why.
 void warnNotWritten(QWidget *parent, const QString &fileName, const QString &reason);
 
-// `showPreview` gets the point file's text once that file is written.
+// `chooseFile` asks for the point file's name; `showPreview` gets the point
+// file's text once that file is written.
 ExportOutcome runExport(QWidget *parent, const QDateTime &instant, const QString &serialNumber,
-                        const QList<MeasurementRow> &rows,
+                        const QList<MeasurementRow> &rows, const ExportFileChooser &chooseFile,
                         const std::function<void(const QString &)> &showPreview);

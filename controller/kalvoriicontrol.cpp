@@ -2,6 +2,7 @@
 
 #include "controller/exportsession.h"
 #include "controller/settingfields.h"
+#include "export/filewriter.h"
 #include "export/measurementexport.h"
 #include "link/ftdi_control.h"
 #include "session/clock.h"
@@ -312,7 +313,7 @@ void KalvorIIControl::saveChart()
         chosen += filter == svg ? QLatin1String(".svg") : QLatin1String(".png");
     int systemError = 0;
     if (const QString error = m_chart->saveImage(chosen, &systemError); !error.isEmpty())
-        warnNotWritten(mainWidget, chosen, writeFailure(chosen, error, systemError));
+        warnNotWritten(mainWidget, chosen, FileWriter::failureReason(chosen, error, systemError));
 }
 
 // The one rule for every button's state, run whenever what it depends on
@@ -514,7 +515,7 @@ void KalvorIIControl::ExportMesswerte()
         : m_session->rowsSerialNumber();
     const ExportOutcome outcome
         = runExport(mainWidget, Clock::currentDateTime(), serialNumber, m_session->rows(),
-                    [this](const QString &text) { showTextWindow(text); });
+                    m_chooseExportFile, [this](const QString &text) { showTextWindow(text); });
     if (outcome.status == ExportOutcome::Failed) {
         showStatus(tr("Nicht exportiert: %1 konnte nicht geschrieben werden")
                        .arg(QFileInfo(outcome.pointFile).fileName()),

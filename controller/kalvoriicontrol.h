@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controller/exportsession.h"
 #include "controller/formreportsink.h"
 #include "link/serialportdriver.h"
 #include "session/devicesession.h"
@@ -65,6 +66,12 @@ public:
     DeviceSession &session() const { return *m_session; }
     // The "Diagramm" page.
     MeasurementChart *chart() const { return m_chart; }
+    // How "Export" asks for the point file's name: the save dialog, unless
+    // a test hands in another way.
+    void setExportFileChooser(ExportFileChooser chooser)
+    {
+        m_chooseExportFile = std::move(chooser);
+    }
 
     QWidget *mainWidget = nullptr;
     FTDI_Control *link = nullptr;
@@ -109,4 +116,7 @@ private:
     FormReportSink m_sink{ui};
     MeasurementChart *m_chart = nullptr; // owned by the window
     qsizetype m_chartRows = 0;           // rows the chart has been given
+    ExportFileChooser m_chooseExportFile = [this](const QString &proposedPath) {
+        return exportSaveDialog(mainWidget, proposedPath);
+    };
 };

@@ -1,9 +1,8 @@
 #include "measurementexport.h"
 
-#include <QSaveFile>
-#include <QTextStream>
+#include "export/filewriter.h"
 
-#include <cerrno>
+#include <QTextStream>
 
 namespace MeasurementExport {
 
@@ -118,50 +117,19 @@ QString commaFileName(const QString &pointFileName)
     return base + QStringLiteral("_comma.txt");
 }
 
-QString writeExportFile(const QString &fileName, const QString &text, int *systemError)
+QString writeExportFile(const QString &fileName, const QString &text)
 {
-    int unused = 0;
-    int &error = systemError ? *systemError : unused;
-    error = 0;
-    // QSaveFile writes into a temporary file beside the target and renames it
-    // over the target only when everything was written. A full disk or a
-    // vanished drive therefore never leaves a half file, and never spoils an
-    // earlier export of the same name. Without commit() its destructor removes
-    // the temporary file.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        error = errno;
-        const QString reason = file.errorString();
-        return reason.isEmpty() ? QStringLiteral("The file cannot be opened.") : reason;
-    }
-
-    QTextStream stream(&file);
-    stream.setEncoding(QStringConverter::System);
-    stream << text;
-    stream.flush();
-
-    // commit() cannot be trusted to notice a failed write: after a write
-    // error inside the stream's flush (EFBIG, ENOSPC) it still renames the
-    // truncated temporary file over the target and returns true. So check the
-    // stream and the file here, before anything is renamed.
-    const bool streamOk = stream.status() == QTextStream::Ok;
-    const bool flushOk = file.flush();
-    if (!streamOk || !flushOk || file.error() != QFileDevice::NoError) {
-        error = errno;
-        QString reason = file.errorString();
-        if (file.error() == QFileDevice::NoError || reason.isEmpty())
-            reason = QStringLiteral("The text could not be written completely.");
-        file.cancelWriting();
-        file.commit(); // discards the temporary file
-        return reason;
-    }
-
-    if (!file.commit()) {
-        error = errno;
-        const QString reason = file.errorString();
-        return reason.isEmpty() ? QStringLiteral("The file could not be saved.") : reason;
-    }
-    return QString();
+    const FileWriter::Result result = FileWriter::write(
+        fileName,
+        [&text](QIODevice &device) {
+            QTextStream stream(&device);
+            stream.setEncoding(QStringConverter::System);
+            stream << text;
+            stream.flush();
+            return stream.status() == QTextStream::Ok;
+        },
+        QIODevice::Text);
+    return result.reason;
 }
 
 } // namespace MeasurementExport

@@ -36,11 +36,9 @@ QString commaText(const QString &exportText);
 // "<base>.txt"; any other name loses a trailing ".txt" and gets "_comma.txt".
 QString commaFileName(const QString &pointFileName);
 
-// Writes text to fileName (text mode, system encoding) so that the file ends up
-// holding exactly the text. Returns an empty string on success, otherwise the
-// system's reason; `systemError` gets the error number where the system gave
-// one. A failed write leaves no half-written file behind and an earlier file
-// of that name as it was.
-QString writeExportFile(const QString &fileName, const QString &text, int *systemError = nullptr);
+// Writes text to fileName (text mode, system encoding) so that the file ends
+// up holding exactly the text, all or nothing (FileWriter). Returns an empty
+// string on success, otherwise why not, in the window's language.
+QString writeExportFile(const QString &fileName, const QString &text);
 
 } // namespace MeasurementExport

@@ -4,6 +4,7 @@
 // bytes of FILE, in simulated time, and prints the window's values and the
 // measurement table as NAME<TAB>VALUE lines.
 
+#include "app/commandline.h"
 #include "controller/kalvoriicontrol.h"
 #include "controller/settingfields.h"
 #include "link/ftdi_control.h"
@@ -84,25 +85,27 @@ WindowState snapshot(KalvorIIControl &controller)
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: kalvor2-replay FILE\n");
-        return 2;
-    }
-    const QString fileName = QString::fromLocal8Bit(argv[1]);
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "kalvor2-replay: cannot read %s: %s\n", argv[1],
-                     qPrintable(file.errorString()));
-        return 2;
-    }
-    QByteArray capture = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        std::fprintf(stderr, "kalvor2-replay: cannot read %s: %s\n", argv[1],
-                     qPrintable(file.errorString()));
-        return 2;
-    }
+    CommandLine commandLine(
+        argc, argv,
+        QStringLiteral("What the Kalvor II tool makes of a device's output: runs the program "
+                       "offscreen on a converter that sends the bytes of FILE and prints the "
+                       "window's values and the measurement table as NAME<TAB>VALUE lines."));
+    commandLine.parser().addPositionalArgument(
+        QStringLiteral("FILE"), QStringLiteral("The device's output: a capture, a corpus file."));
+    commandLine.process();
+    const QStringList files = commandLine.parser().positionalArguments();
+    if (files.size() != 1)
+        commandLine.fail(QStringLiteral("takes one FILE (see --help)"));
 
+    const QString fileName = files.first();
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        commandLine.fail(QStringLiteral("cannot read %1: %2").arg(fileName, file.errorString()));
+    QByteArray capture = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        commandLine.fail(QStringLiteral("cannot read %1: %2").arg(fileName, file.errorString()));
+
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     auto driverOwner = std::make_unique<ReplayDriver>(std::move(capture));
     ReplayDriver *driver = driverOwner.get();

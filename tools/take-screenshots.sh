@@ -16,6 +16,10 @@ app=
 trap 'kill $app $xvfb 2>/dev/null || true' EXIT
 sleep 1
 export DISPLAY=$display
+# The README shows the German window; the build's programs follow the
+# desktop's language, and a C locale keeps them German on any machine.
+export LC_ALL=C.UTF-8
+unset LANGUAGE
 shot() { import -window root -crop 929x550+0+0 "$out/$1"; }
 
 "$build/app/kalvor2-demo" --records 400 &

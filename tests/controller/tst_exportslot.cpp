@@ -1,6 +1,7 @@
-// The export button end to end: the save dialog, the two files, the preview
-// windows, the question before a comma file replaces another file, and the
-// warning when a file cannot be written.
+// The export button end to end: the choice of the file (handed in for the
+// save dialog), the two files, the preview windows, the question before a
+// comma file replaces another file, and the warning when a file cannot be
+// written; and the chart's save button with its save dialog.
 
 #include "controller/exportsession.h"
 #include "controllerfixture.h"
@@ -60,8 +61,8 @@ void closePreviews()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// Chooses `path` in the save dialog and accepts it, the way a user does:
-// by typing the name into the name field. (selectFile() leaves that field
+// Chooses `path` in the chart's save dialog and accepts it, the way a user
+// does: by typing the name into the name field. (selectFile() leaves that field
 // alone once it has the keyboard focus, and when the dialog's window gets
 // the focus is up to the window system.) The dialog takes a typed name in
 // relative to its folder, which loads in the background: accept only once
@@ -96,7 +97,7 @@ void chooseAndAccept(QFileDialog *dialog, const QString &path,
     settle->start();
 }
 
-// A user at the export: chooses a file in the save dialog (or cancels),
+// A user at the export or the chart's save: chooses a file (or cancels),
 // answers every question with `answer` and acknowledges every warning,
 // keeping their texts.
 struct ExportUser
@@ -108,8 +109,29 @@ struct ExportUser
     QStringList warnings;
     QStringList proposed;
     QList<QWidget *> warningParents;
+    int fileDialogs = 0;
 
-    void run(QPushButton *exportButton)
+    // "Export", with the choice handed in for the save dialog: the name
+    // comes back at once, as from a dialog the user has just accepted, and
+    // no dialog opens.
+    void runExport(KalvorIIControl &controller)
+    {
+        controller.setExportFileChooser([this](const QString &proposedPath) {
+            proposed << proposedPath;
+            if (choose.isEmpty())
+                return QString();
+            if (afterChoosing)
+                afterChoosing();
+            return choose == QLatin1String("proposed") ? proposedPath : choose;
+        });
+        run(controller.ui.ExportMesswerte_PB);
+        // This user is gone after the test: a later export cancels.
+        controller.setExportFileChooser([](const QString &) { return QString(); });
+        QCOMPARE(fileDialogs, 0);
+    }
+
+    // Clicks `button`; a save dialog that opens gets `choose` typed in.
+    void run(QPushButton *button)
     {
         QPointer<QFileDialog> handled;
         QTimer watcher;
@@ -118,6 +140,7 @@ struct ExportUser
             QWidget *modal = QApplication::activeModalWidget();
             if (auto *dialog = qobject_cast<QFileDialog *>(modal); dialog && dialog != handled) {
                 handled = dialog;
+                ++fileDialogs;
                 proposed << dialog->selectedFiles().value(0);
                 if (choose.isEmpty())
                     dialog->reject();
@@ -139,7 +162,7 @@ struct ExportUser
             }
         });
         watcher.start();
-        exportButton->click();
+        button->click();
     }
 };
 
@@ -219,9 +242,11 @@ void TestExportSlot::cleanup()
 void TestExportSlot::cancelWritesNothing()
 {
     ExportUser user;
-    user.run(m_f->ui().ExportMesswerte_PB);
+    user.runExport(*m_f->controller);
+    // The proposed name, in the current folder.
     QCOMPARE(user.proposed.size(), 1);
     QCOMPARE(QFileInfo(user.proposed.at(0)).fileName(), pointName);
+    QCOMPARE(QFileInfo(user.proposed.at(0)).absolutePath(), QDir::currentPath());
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
              QStringList());
     QVERIFY(previewWindows().isEmpty());
@@ -233,7 +258,7 @@ void TestExportSlot::chosenNameAndPreview()
 {
     ExportUser user;
     user.choose = m_dir->filePath("mess.txt");
-    user.run(m_f->ui().ExportMesswerte_PB);
+    user.runExport(*m_f->controller);
     QCOMPARE(readBytes(user.choose), pointExample);
     // Not "<dir>/.txt": a name without the usual ending keeps its stem.
     QVERIFY(QFile::exists(m_dir->filePath("mess_comma.txt")));
@@ -260,7 +285,7 @@ void TestExportSlot::twoExportsLeaveTwoPreviews()
         Clock::setFixed(instant.addSecs(i));
         ExportUser user;
         user.choose = QStringLiteral("proposed");
-        user.run(m_f->ui().ExportMesswerte_PB);
+        user.runExport(*m_f->controller);
     }
     QCOMPARE(previewWindows().size(), 2);
     // A closed preview is freed, not kept hidden.
@@ -277,7 +302,7 @@ void TestExportSlot::longerEarlierFilesAreReplacedExactly()
     writeBytes(m_dir->filePath(commaName), older);
     ExportUser user; // says Yes to replacing both
     user.choose = QStringLiteral("proposed");
-    user.run(m_f->ui().ExportMesswerte_PB);
+    user.runExport(*m_f->controller);
     QCOMPARE(readBytes(m_dir->filePath(pointName)), pointExample);
     QCOMPARE(readBytes(m_dir->filePath(commaName)), commaExample());
     QVERIFY(user.warnings.isEmpty());
@@ -301,7 +326,7 @@ void TestExportSlot::commaFileAsksBeforeReplacing()
     ExportUser user;
     user.choose = m_dir->filePath("Messung_dot.txt");
     user.answer = QMessageBox::StandardButton(answer);
-    user.run(m_f->ui().ExportMesswerte_PB);
+    user.runExport(*m_f->controller);
 
     QCOMPARE(user.questions.size(), 1);
     QVERIFY2(
@@ -328,7 +353,7 @@ void TestExportSlot::unwritablePointFileWarnsWithoutPreview()
     ExportUser user;
     user.choose = QStringLiteral("proposed");
     user.afterChoosing = [this] { QVERIFY(QDir(m_dir->path()).mkdir(pointName)); };
-    user.run(m_f->ui().ExportMesswerte_PB);
+    user.runExport(*m_f->controller);
     QCOMPARE(user.warnings.size(), 1);
     verifyWarning(user.warnings.at(0), pointName);
     QCOMPARE(user.warningParents.at(0), m_f->controller->mainWidget);
@@ -350,7 +375,7 @@ void TestExportSlot::unwritableCommaFileWarnsAfterPreview()
     QVERIFY(QDir(m_dir->path()).mkdir(commaName));
     ExportUser user;
     user.choose = QStringLiteral("proposed");
-    user.run(m_f->ui().ExportMesswerte_PB);
+    user.runExport(*m_f->controller);
     QVERIFY(user.questions.isEmpty());
     QCOMPARE(user.warnings.size(), 1);
     verifyWarning(user.warnings.at(0), commaName);
@@ -398,14 +423,14 @@ void TestExportSlot::fileSizeLimitInChild()
     const QByteArray earlier = "an earlier export\n";
     writeBytes(m_dir->filePath(pointName), earlier);
 
-    // The limit holds from the dialog's end on, so that only the export's
-    // own writes run into it.
+    // The limit holds from the choice of the file on, so that only the
+    // export's own writes run into it.
     std::unique_ptr<FileSizeLimit> limit;
     ExportUser user;
     user.choose = QStringLiteral("proposed");
     user.afterChoosing
         = [&limit] { limit = std::make_unique<FileSizeLimit>(4096, /*ignoreSignal=*/false); };
-    user.run(m_f->ui().ExportMesswerte_PB);
+    user.runExport(*m_f->controller);
     QVERIFY(limit && limit->ok());
     limit.reset();
     QCOMPARE(user.warnings.size(), 1);
@@ -472,12 +497,10 @@ void TestExportSlot::warningSaysWhatAndWhere()
     QFETCH(QString, reason);
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("taken")));
     const QString path = m_dir->filePath(name);
-    int systemError = 0;
-    const QString systemMessage
-        = MeasurementExport::writeExportFile(path, QStringLiteral("x\n"), &systemError);
-    QVERIFY(!systemMessage.isEmpty());
-    const QString text = writeFailure(path, systemMessage, systemError);
-    QCOMPARE(text, reason + QStringLiteral(" (") + systemMessage + u')');
+    const QString text = MeasurementExport::writeExportFile(path, QStringLiteral("x\n"));
+    QVERIFY2(text.startsWith(reason + QStringLiteral(" (")), qPrintable(text));
+    const QString systemMessage = text.mid(reason.size() + 2).chopped(1);
+    QVERIFY2(text.endsWith(u')') && !systemMessage.trimmed().isEmpty(), qPrintable(text));
 
     // The warning gives the whole path, whatever the caller passed.
     const QString relative = QDir(QDir::currentPath()).relativeFilePath(path);
@@ -498,7 +521,7 @@ void TestExportSlot::closingTheWindowEndsTheProgram()
 {
     ExportUser user;
     user.choose = QStringLiteral("proposed");
-    user.run(m_f->ui().ExportMesswerte_PB);
+    user.runExport(*m_f->controller);
     QCOMPARE(previewWindows().size(), 1);
     // The application decides in its event loop: run it, with a way out
     // after three seconds should the preview keep it running.
@@ -530,7 +553,7 @@ void TestExportSlot::rowsKeepTheSerialNumberOfTheirDevice()
 
     ExportUser user;
     user.choose = m_dir->filePath("mess.txt");
-    user.run(m_f->ui().ExportMesswerte_PB);
+    user.runExport(*m_f->controller);
     QCOMPARE(readBytes(user.choose), pointExample);
 }
 

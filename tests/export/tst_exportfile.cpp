@@ -1,8 +1,11 @@
+#include "export/filewriter.h"
 #include "export/measurementexport.h"
 
 #include "filesizelimit.h"
 
 #include <QtTest>
+
+#include <cerrno>
 
 using namespace MeasurementExport;
 
@@ -65,6 +68,8 @@ private slots:
     void unwritableTarget();
     void fullDisk_data();
     void fullDisk();
+    void contentThatFailsChangesNothing_data();
+    void contentThatFailsChangesNothing();
 };
 
 // Both files of the worked example, byte for byte as they land on disk,
@@ -372,6 +377,42 @@ void TestExportFile::fullDisk()
     QCOMPARE(writeExportFile(name, text), QString());
     QCOMPARE(readBytes(name), withPlatformLineEnds(text.toUtf8()));
 #endif
+}
+
+void TestExportFile::contentThatFailsChangesNothing_data()
+{
+    QTest::addColumn<bool>("earlierFile");
+    QTest::newRow("earlier file") << true;
+    QTest::newRow("no earlier file") << false;
+}
+
+// Content that gives up half way (an image writer that fails, a stream that
+// stops) is not renamed into place: nothing half written, the earlier file
+// as it was, and a reason that blames the content, not an error number left
+// over from some earlier call.
+void TestExportFile::contentThatFailsChangesNothing()
+{
+    QFETCH(bool, earlierFile);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString name = dir.filePath("chart.png");
+    const QByteArray earlier = "an earlier image";
+    if (earlierFile)
+        QVERIFY(writeBytes(name, earlier));
+
+    errno = ENOSPC;
+    const FileWriter::Result result = FileWriter::write(name, [](QIODevice &device) {
+        device.write(QByteArray(100000, 'p'));
+        return false; // the rest could not be produced
+    });
+    QVERIFY(!result.written);
+    QCOMPARE(result.reason, QStringLiteral("Der Inhalt ließ sich nicht vollständig schreiben."));
+    if (earlierFile) {
+        QCOMPARE(entries(dir.path()), QStringList{"chart.png"});
+        QCOMPARE(readBytes(name), earlier);
+    } else {
+        QCOMPARE(entries(dir.path()), QStringList());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestExportFile)

@@ -3,6 +3,8 @@
 // the program's way of loading it finds the file in the current directory.
 
 #include "controller/kalvoriicontrol.h"
+#include "export/filewriter.h"
+#include "export/measurementexport.h"
 #include "fakedriver.h"
 #include "session/clock.h"
 #include "ui/language.h"
@@ -151,7 +153,10 @@ private slots:
     void everySourceTranslated();
     void loadsFromCurrentDirectory_data();
     void loadsFromCurrentDirectory();
+    void buildTreeProgramsFindTheirs_data();
+    void buildTreeProgramsFindTheirs();
     void qtTextsAndFormatsFollowTheWindow();
+    void writeFailuresInTheWindowsLanguage();
 };
 
 void TestTranslation::sourceTexts()
@@ -292,6 +297,30 @@ void TestTranslation::loadsFromCurrentDirectory()
     QCOMPARE(translator.translate(context, "Speicher lesen"), QStringLiteral("Read memory"));
 }
 
+// The programs of the build tree find the built translation the way
+// installed ones find theirs, from their own folder: started anywhere on an
+// English desktop, the build's demo is English too.
+void TestTranslation::buildTreeProgramsFindTheirs_data()
+{
+    QTest::addColumn<QString>("programFolder");
+    QTest::newRow("kalvor2 and kalvor2-demo") << QStringLiteral(KALVOR2_APP_DIR);
+    QTest::newRow("kalvor2-replay") << QStringLiteral(KALVOR2_TOOLS_DIR);
+}
+
+void TestTranslation::buildTreeProgramsFindTheirs()
+{
+    QFETCH(QString, programFolder);
+    QTemporaryDir elsewhere;
+    QVERIFY(elsewhere.isValid());
+    const QString folder
+        = QDir(programFolder).filePath(QStringLiteral(KALVOR2_TRANSLATIONS_FROM_BIN));
+    const QString file = Language::translationFile(elsewhere.path(), folder, {"en-US", "de-DE"});
+    QVERIFY2(!file.isEmpty(), qPrintable(folder + QStringLiteral(" holds no KVVIItr.qm")));
+    QCOMPARE(QFileInfo(file).canonicalFilePath(),
+             QFileInfo(QStringLiteral(KALVOR2_QM_FILE)).canonicalFilePath());
+    QVERIFY(Language::translationFile(elsewhere.path(), folder, {"de-DE", "en-US"}).isEmpty());
+}
+
 // One language in the window: a German one gets Qt's own texts in German
 // ("Ja", "Nein") and German date and number formats; the English one English.
 void TestTranslation::qtTextsAndFormatsFollowTheWindow()
@@ -332,6 +361,30 @@ void TestTranslation::qtTextsAndFormatsFollowTheWindow()
     sleeve.setValue(2.25);
     QCOMPARE(sleeve.text(), QStringLiteral("2.25"));
     QCoreApplication::removeTranslator(&english);
+}
+
+// Why a file could not be written is said in the window's language, never
+// in a mix: in the English window the reasons are English, with the
+// system's message behind them.
+void TestTranslation::writeFailuresInTheWindowsLanguage()
+{
+    QTranslator translator;
+    QVERIFY(translator.load(QStringLiteral(KALVOR2_QM_FILE)));
+    QCoreApplication::installTranslator(&translator);
+    auto restore = qScopeGuard([&] { QCoreApplication::removeTranslator(&translator); });
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+
+    const QString noFolder
+        = MeasurementExport::writeExportFile(dir.filePath("gone/mess_dot.txt"), "x\n");
+    const QString folderReason = translator.translate(context, "Den Ordner gibt es nicht.");
+    QVERIFY(!folderReason.isEmpty());
+    QVERIFY2(noFolder.startsWith(folderReason + QStringLiteral(" (")), qPrintable(noFolder));
+    const FileWriter::Result incomplete
+        = FileWriter::write(dir.filePath("chart.png"), [](QIODevice &) { return false; });
+    QCOMPARE(incomplete.reason,
+             translator.translate(context, "Der Inhalt ließ sich nicht vollständig schreiben."));
+    QVERIFY(!incomplete.reason.isEmpty());
 }
 
 QTEST_MAIN(TestTranslation)

@@ -399,6 +399,10 @@
         <source>Zykluszeit</source>
         <translation>Cycle time</translation>
     </message>
+    <message>
+        <source>Der Inhalt ließ sich nicht vollständig schreiben.</source>
+        <translation>The content could not be written completely.</translation>
+    </message>
 </context>
 <context>
     <name>MeasurementChart</name>
