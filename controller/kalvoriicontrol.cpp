@@ -9,6 +9,8 @@
 #include "session/statustexts.h"
 #include "ui/formfit.h"
 #include "ui/measurementchart.h"
+#include "ui/receivelogview.h"
+#include "ui/statusline.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,25 +19,13 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
-#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <QWidget>
 
-#include <algorithm>
 #include <csignal>
-
-namespace {
-// Beyond 100,000 lines or 16 Mi characters the receive log's oldest lines go,
-// down to 90,000 lines and 12 Mi characters.
-constexpr int logCharacterLimit = 16 * 1024 * 1024;
-constexpr int logCharacterLowMark = 12 * 1024 * 1024;
-} // namespace
 
 // While a slot's command runs, the pressed button goes grey; Qt would hand
 // its focus to the next enabled one, "Werkeinstellung setzen", where a second
@@ -98,17 +88,7 @@ KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver, Timers time
     m_session->setSink(&m_sink);
     connectSession();
     if (!m_session->openFirst()) {
-        // Without a device the fields show "?" rather than numbers that did
-        // not come from it, until the device sends its own.
-        const auto showPlaceholder = [](auto *box) {
-            box->setValue(box->minimum());
-            box->setSpecialValueText(QStringLiteral("?"));
-        };
-        for (const SettingField &field : settingFields) {
-            if (field.shown)
-                showPlaceholder(ui.*field.box);
-        }
-        showPlaceholder(ui.Huelsenpos_SB);
+        showPlaceholders(ui);
     }
     showFillLevel(ui.Speicherbelegung_PB, fillLevelUnknown);
     // A value the user enters is a real one, its minimum included: the "?"
@@ -172,7 +152,7 @@ void KalvorIIControl::connectSession()
     connect(session, &DeviceSession::rowsCleared, this, [this] { clearMeasurements(); });
     connect(session, &DeviceSession::rowsAdded, this, [this] { showNewRowsInChart(); });
     connect(session, &DeviceSession::logText, this,
-            [this](const QString &text) { appendToLog(text); });
+            [this](const QString &text) { appendToReceiveLog(ui.Incoming_Data_TextEdit, text); });
     connect(session, &DeviceSession::logCommand, this,
             [this](const QString &echo) { ui.Incoming_Data_TextEdit->append(echo); });
     connect(session, &DeviceSession::settingsWriteEnded, this,
@@ -355,29 +335,14 @@ void KalvorIIControl::updateButtons()
     ui.ExportMesswerte_PB->setEnabled(!session.memoryRead().running() && !session.commandRunning());
 }
 
-namespace {
-// A status line's text, in its warning look or not.
-void showOn(QLabel *status, const QString &text, bool warning, const QString &toolTip)
-{
-    if (status->text() != text)
-        status->setText(text);
-    status->setToolTip(toolTip);
-    if (warning != status->property("warning").toBool()) {
-        status->setProperty("warning", warning);
-        status->style()->unpolish(status);
-        status->style()->polish(status);
-    }
-}
-} // namespace
-
 void KalvorIIControl::showStatus(const QString &text, bool warning, const QString &toolTip)
 {
-    showOn(ui.ReadStatus_lb, text, warning, toolTip);
+    showStatusLine(ui.ReadStatus_lb, text, warning, toolTip);
 }
 
 void KalvorIIControl::showSettingsStatus(const QString &text, bool warning)
 {
-    showOn(ui.SettingsStatus_lb, text, warning, QString());
+    showStatusLine(ui.SettingsStatus_lb, text, warning);
 }
 
 void KalvorIIControl::realValueEntered(QAbstractSpinBox *box)
@@ -385,28 +350,6 @@ void KalvorIIControl::realValueEntered(QAbstractSpinBox *box)
     if (!box->specialValueText().isEmpty())
         box->setSpecialValueText(QString());
     updateButtons();
-}
-
-// At the document's end, where the view's cursor stands in normal use, but
-// without the view making that spot visible: the hidden view would lay out
-// all of its text to find it. The oldest lines go in bulk, a tenth of the
-// limit at a time: one line at a time, every line added would cost a removal
-// too.
-void KalvorIIControl::appendToLog(const QString &text)
-{
-    QTextDocument *log = ui.Incoming_Data_TextEdit->document();
-    QTextCursor end(log);
-    end.movePosition(QTextCursor::End);
-    end.insertText(text);
-    if (log->blockCount() > receiveLogLineLimit || log->characterCount() > logCharacterLimit) {
-        const int keepFromLine = std::max(0, log->blockCount() - receiveLogLineLimit * 9 / 10);
-        const int keepFrom = std::max(
-            log->findBlockByNumber(keepFromLine).position(),
-            log->findBlock(std::max(0, log->characterCount() - logCharacterLowMark)).position());
-        QTextCursor oldest(log);
-        oldest.setPosition(keepFrom, QTextCursor::KeepAnchor);
-        oldest.removeSelectedText();
-    }
 }
 
 void KalvorIIControl::updateReadStatus()

@@ -34,11 +34,6 @@ class KalvorIIControl : public QObject
     std::unique_ptr<DeviceSession> m_session;
 
 public:
-    // The hidden receive log is never shown; capping it keeps a long
-    // session's memory bounded (a full memory read adds about 50,000 lines):
-    // beyond this many lines the oldest go, down to nine tenths of it.
-    static constexpr int receiveLogLineLimit = 100000;
-
     // Whether the window's timers run; tests and tools that keep time
     // themselves leave them stopped and call receiveOnce() and clockTick().
     enum class Timers { Run, Stopped };
@@ -101,7 +96,6 @@ private:
     void updateConnectionLabel();
     void primeColumnWidths();
     void clearMeasurements();
-    void appendToLog(const QString &text);
     void updateButtons();
     void updateReadStatus();
     void showStatus(const QString &text, bool warning, const QString &toolTip = QString());

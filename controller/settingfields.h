@@ -28,3 +28,8 @@ inline constexpr SettingField settingFields[] = {
 // The spin box that shows the setting delivered as `key`; null for a key that
 // is no setting (the fill level).
 QSpinBox *settingBox(const Ui::KalvorIIControl &ui, ReportSink::Value key);
+
+// Without a device the fields show "?" rather than numbers that did not come
+// from it, until the device sends its own: each shown setting's box and the
+// sleeve position stand at their minimum with the placeholder text "?".
+void showPlaceholders(Ui::KalvorIIControl &ui);
