@@ -12,10 +12,11 @@ cd "$(dirname "$0")/.."
 root=$PWD
 out="${KALVOR2_DEB_DIR:-$root/build-deb}"
 export DEB_BUILD_OPTIONS="${DEB_BUILD_OPTIONS:-parallel=2 nocheck}"
-# Without the tests, their build dependencies are not needed either.
-profiles=()
+# Without the tests, their build dependencies are not needed either: the
+# build profile nocheck leaves them out.
+profile=()
 case " $DEB_BUILD_OPTIONS " in
-*" nocheck "*) profiles=(-P nocheck) ;;
+*" nocheck "*) profile=(--build-profiles=nocheck) ;;
 esac
 
 sudo=""
@@ -32,9 +33,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     updated=yes
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
-if ! dpkg-checkbuilddeps "${profiles[@]}" debian/control 2>/dev/null; then
+if ! dpkg-checkbuilddeps "${profile[@]/#--build-profiles=/-P}" debian/control 2>/dev/null; then
     [ $updated = yes ] || $sudo apt-get update -qq
-    $sudo apt-get build-dep -y -qq --no-install-recommends "${profiles[@]}" "$root"
+    $sudo apt-get build-dep -y -qq --no-install-recommends "${profile[@]}" "$root"
 fi
 
 version=$(dpkg-parsechangelog -S Version)
@@ -60,13 +61,14 @@ tar -C "$out" --exclude="$source-$upstream/debian" --sort=name --owner=0 --group
     --numeric-owner --mtime="@$(dpkg-parsechangelog -S Timestamp)" \
     -cJf "$out/${source}_$upstream.orig.tar.xz" "$source-$upstream"
 
-(cd "$tree" && dpkg-buildpackage -us -uc "${profiles[@]}")
+(cd "$tree" && dpkg-buildpackage -us -uc "${profile[@]}")
 rm -rf "$tree"
 
 changes=$(ls "$out"/"${source}_${version}"_*.changes)
 echo "lintian $(lintian --version | sed 's/^Lintian v//') on $changes:"
-lintian -I --show-overrides --fail-on error,warning "$changes"
-echo "lintian: no errors, no warnings"
+lintian -I --fail-on error,warning "$changes"
+echo "lintian: no errors, no warnings. Overrides, each with its reason:"
+cat debian/*lintian-overrides debian/source/lintian-overrides 2>/dev/null || true
 
 echo "Package built:"
 ls "$out"/*.deb
