@@ -10,10 +10,11 @@ packages=(
     libgl-dev fonts-dejavu-core clang-format
 )
 # Extras for the full check: the sanitizer build and the fuzzer (clang),
-# a real X server for screenshots.
+# a real X server for screenshots, the Debian package and udev to read its
+# device rule back.
 if [ "${1:-}" = "--all" ]; then
     packages+=(clang libclang-rt-14-dev xvfb xauth x11-apps xdotool imagemagick
-               desktop-file-utils appstream)
+               desktop-file-utils appstream dpkg-dev debhelper lintian fakeroot udev)
 fi
 
 missing=()
