@@ -170,7 +170,7 @@ void KalvorIIControl::updateConnectionLabel()
         QString::number(m_session->deviceCount()) + QLatin1String(" Kalvor 2 found and ")
         + QLatin1String(connected ? "1" : "0") + QLatin1String(" connected"));
     const QString reason = !connected && m_session->deviceCount() > 0
-        ? openFailureText(m_session->openFailure())
+        ? openFailureText(m_session->openFailure(), deviceRuleInstalled())
         : QString();
     ui.ConnectionReason_lb->setText(reason);
     ui.ConnectionReason_lb->setVisible(!reason.isEmpty());

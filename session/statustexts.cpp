@@ -138,13 +138,27 @@ ReadStatus settingsWriteStatus(const SettingsWriteOutcome &outcome)
     return {};
 }
 
-QString openFailureText(FT_STATUS status)
+QString openFailureText(FT_STATUS status, bool deviceRule)
 {
     if (status == FT_OK)
         return QString();
+    // With the rule, the converter is the user's once it is plugged in anew
+    // (the rule acts when the device appears); without it, the group grants
+    // access, from the next login on.
     if (status == FT_PERMISSION_DENIED)
-        return Texts::tr("Keine Berechtigung: zur Gruppe „dialout“ hinzufügen und neu anmelden");
+        return deviceRule
+            ? Texts::tr("Keine Berechtigung: Wandler abziehen und wieder einstecken")
+            : Texts::tr("Keine Berechtigung: zur Gruppe „dialout“ hinzufügen und neu anmelden");
     if (status == FT_DEVICE_BUSY)
         return Texts::tr("Ein anderes Programm benutzt den Wandler");
     return Texts::tr("Der Wandler lässt sich nicht öffnen");
+}
+
+bool deviceRuleInstalled()
+{
+    for (const char *folder : {"/etc/udev/rules.d", "/usr/lib/udev/rules.d", "/lib/udev/rules.d"}) {
+        if (QFileInfo::exists(QLatin1String(folder) + QLatin1String("/60-kalvor2.rules")))
+            return true;
+    }
+    return false;
 }

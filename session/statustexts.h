@@ -32,5 +32,10 @@ QString settingName(ReportSink::Value key);
 ReadStatus settingsWriteStatus(const SettingsWriteOutcome &outcome);
 
 // Why a converter that is listed cannot be opened; empty for a status that
-// says nothing about it.
-QString openFailureText(FT_STATUS status);
+// says nothing about it. What helps against a missing permission depends on
+// whether the package's device rule is installed (see deviceRuleInstalled()).
+QString openFailureText(FT_STATUS status, bool deviceRule);
+
+// Whether the device rule that gives the person at the computer access to
+// FTDI converters (the package's 60-kalvor2.rules) is installed.
+bool deviceRuleInstalled();

@@ -403,6 +403,10 @@
         <source>Der Inhalt ließ sich nicht vollständig schreiben.</source>
         <translation>The content could not be written completely.</translation>
     </message>
+    <message>
+        <source>Keine Berechtigung: Wandler abziehen und wieder einstecken</source>
+        <translation>No permission: unplug the converter and plug it in again</translation>
+    </message>
 </context>
 <context>
     <name>MeasurementChart</name>
