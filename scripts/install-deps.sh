@@ -9,6 +9,8 @@ packages=(
     qt6-svg-dev libqcustomplot-dev libqcustomplot2.1-qt6 qt6-translations-l10n
     libgl-dev fonts-dejavu-core clang-format
     libxlsxwriter-dev
+    # The workbook test opens the workbooks in LibreOffice Calc, headless.
+    libreoffice-calc-nogui
 )
 # Extras for the full check: the sanitizer build and the fuzzer (clang),
 # a real X server for screenshots.
