@@ -20,5 +20,6 @@ std::unique_ptr<KalvorIIControl> makeController(std::unique_ptr<FtdiDriver> driv
 QString worstLayoutReport(int records);
 
 void runParserFigures();
+void runWorkbookFigures(); // part of the parser group: rows without widgets
 void runUiFigures();
 void runSystemFigures();

@@ -1,5 +1,6 @@
 #include "reportparser.h"
 
+#include "measuringrange.h"
 #include "reportblock.h"
 
 #include <QStringList>
@@ -114,13 +115,6 @@ const ValueRule valueRules[] = {
     {CheckDateLabel, 7, 10, 10, Conversion::Text, int(ReportSink::Text::CheckDate)},
 };
 
-// A range of exactly 50 reports the sleeve position in steps of 0.05 mm,
-// every other range in steps of 0.1 mm.
-double scaledPosition(double raw, int measuringRange)
-{
-    return measuringRange == 50 ? raw * 5 / 100 : raw / 10;
-}
-
 // The value of a number the parser has just written ('f' format, "inf",
 // "nan"). std::from_chars reads it exactly as QString::toDouble would, at a
 // tenth of the cost, and without regard to the user's locale.
@@ -134,15 +128,6 @@ double shownNumber(const QString &text)
     double value = 0;
     std::from_chars(ascii, ascii + text.size(), value);
     return value;
-}
-
-int forceDecimals(int measuringRange)
-{
-    if (measuringRange > 999)
-        return 0;
-    if (measuringRange < 100)
-        return 2;
-    return 1;
 }
 
 } // namespace
@@ -286,7 +271,8 @@ bool ReportParser::Impl::applyValueRule(const ValueRule &rule, ParserState &stat
     }
     case Conversion::MeasuringRange:
         state.measuringRange = value.toInt();
-        sink.setSleevePosition(scaledPosition(state.sleevePositionRaw, state.measuringRange));
+        sink.setSleevePosition(
+            MeasuringRange::sleevePosition(state.sleevePositionRaw, state.measuringRange));
         sink.measuringRangeReported();
         break;
     }
@@ -329,13 +315,15 @@ bool ReportParser::Impl::applyRecordRule(ParserState &state, ReportSink &sink)
     QString force = block.head(5).toString();
     block.drop(5);
     force.replace(u',', u'.');
-    row.cells.append(QString::number(force.toDouble(), 'f', forceDecimals(state.measuringRange)));
+    row.cells.append(QString::number(force.toDouble(), 'f',
+                                     MeasuringRange::forceDecimals(state.measuringRange)));
     // The number exactly as the table shows it, so that whatever shows the
     // numbers never disagrees with the table.
     row.force = shownNumber(row.cells.at(MeasurementRow::Force));
 
     block.removeAll(PositionLabel);
-    row.sleevePosition = scaledPosition(block.head(3).toInt(), state.measuringRange);
+    row.sleevePosition
+        = MeasuringRange::sleevePosition(block.head(3).toInt(), state.measuringRange);
     row.cells.append(QString::number(row.sleevePosition, 'g', 6));
     block.drop(3);
 

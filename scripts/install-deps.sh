@@ -8,6 +8,9 @@ packages=(
     qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
     qt6-svg-dev libqcustomplot-dev libqcustomplot2.1-qt6 qt6-translations-l10n
     libgl-dev fonts-dejavu-core clang-format
+    libxlsxwriter-dev
+    # The workbook test opens the workbooks in LibreOffice Calc, headless.
+    libreoffice-calc-nogui
 )
 # Extras for the full check: the sanitizer build and the fuzzer (clang),
 # a real X server for screenshots, the Debian package and udev to read its

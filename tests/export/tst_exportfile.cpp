@@ -1,7 +1,9 @@
 #include "export/filewriter.h"
 #include "export/measurementexport.h"
+#include "export/workbook.h"
 
 #include "filesizelimit.h"
+#include "simulatedread.h"
 
 #include <QtTest>
 
@@ -65,6 +67,7 @@ private slots:
     void commaName();
     void encoding();
     void longerFileReplaced();
+    void unwritableTarget_data();
     void unwritableTarget();
     void fullDisk_data();
     void fullDisk();
@@ -303,18 +306,29 @@ void TestExportFile::longerFileReplaced()
     QCOMPARE(entries(dir.path()), QStringList{QFileInfo(name).fileName()});
 }
 
+void TestExportFile::unwritableTarget_data()
+{
+    QTest::addColumn<bool>("workbook");
+    QTest::newRow("text file") << false;
+    QTest::newRow("workbook") << true;
+}
+
 // A folder that is really a regular file cannot hold the export (this holds
 // for root too, who ignores permission bits). The failure is reported and
 // nothing is created or changed.
 void TestExportFile::unwritableTarget()
 {
+    QFETCH(bool, workbook);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString blocker = dir.filePath("blocker");
     QVERIFY(writeBytes(blocker, "not a folder"));
 
     const QString name = blocker + "/Kalvor_2026_12_06_14_05_09_dot.txt";
-    const QString reason = writeExportFile(name, "Kalvor 2 data export\n");
+    const SimulatedRead read = simulatedRead(3);
+    const QString reason = workbook
+        ? Workbook::writeWorkbook(name, read.rows, read.info, exportInstant())
+        : writeExportFile(name, "Kalvor 2 data export\n");
     QVERIFY2(!reason.isEmpty(), "an unwritable target was reported as success");
 
     QCOMPARE(entries(dir.path()), QStringList{"blocker"});
@@ -325,12 +339,15 @@ void TestExportFile::fullDisk_data()
 {
     QTest::addColumn<int>("rows");
     QTest::addColumn<bool>("earlierFile");
+    QTest::addColumn<bool>("workbook");
 
     // A few hundred rows stay in the file's write buffer until the final
     // flush; thousands go to the disk while the stream writes.
-    QTest::newRow("buffered text, earlier file") << 200 << true;
-    QTest::newRow("large text, earlier file") << 5000 << true;
-    QTest::newRow("large text, no earlier file") << 5000 << false;
+    QTest::newRow("buffered text, earlier file") << 200 << true << false;
+    QTest::newRow("large text, earlier file") << 5000 << true << false;
+    QTest::newRow("large text, no earlier file") << 5000 << false << false;
+    QTest::newRow("workbook, earlier file") << 200 << true << true;
+    QTest::newRow("workbook, no earlier file") << 200 << false << true;
 }
 
 // A disk that fills up during the write: the failure is reported, no
@@ -343,10 +360,12 @@ void TestExportFile::fullDisk()
 #else
     QFETCH(int, rows);
     QFETCH(bool, earlierFile);
+    QFETCH(bool, workbook);
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString name = dir.filePath(proposedFileName(exportInstant()));
+    const QString name = dir.filePath(proposedFileName(
+        exportInstant(), workbook ? QStringLiteral(".xlsx") : QStringLiteral("_dot.txt")));
     const QByteArray earlier = "an earlier export\n";
     if (earlierFile)
         QVERIFY(writeBytes(name, earlier));
@@ -356,12 +375,19 @@ void TestExportFile::fullDisk()
         table.append({QString::number(i), "2026:12:06", "14:03:27", "12.34", "2.25", "4"});
     const QString text = pointText(exportText(exportInstant(), "123456", table));
     QVERIFY(text.size() > 4096);
+    const SimulatedRead read = simulatedRead(rows);
+    const QByteArray book = Workbook::workbookBytes(read.rows, read.info, exportInstant());
+    QVERIFY(book.size() > 4096);
+    const auto write = [&] {
+        return workbook ? Workbook::writeWorkbook(name, read.rows, read.info, exportInstant())
+                        : writeExportFile(name, text);
+    };
 
     QString reason;
     {
         FileSizeLimit limit(4096);
         QVERIFY(limit.ok());
-        reason = writeExportFile(name, text);
+        reason = write();
     }
     QVERIFY2(!reason.isEmpty(), "a write onto a full disk was reported as success");
 
@@ -374,8 +400,8 @@ void TestExportFile::fullDisk()
 
     // With room again the same export goes through: the failure above came
     // from the limit, not from the name.
-    QCOMPARE(writeExportFile(name, text), QString());
-    QCOMPARE(readBytes(name), withPlatformLineEnds(text.toUtf8()));
+    QCOMPARE(write(), QString());
+    QCOMPARE(readBytes(name), workbook ? book : withPlatformLineEnds(text.toUtf8()));
 #endif
 }
 

@@ -407,6 +407,74 @@
         <source>Keine Berechtigung: Wandler abziehen und wieder einstecken</source>
         <translation>No permission: unplug the converter and plug it in again</translation>
     </message>
+    <message>
+        <source>Anzahl (Dauermessmodus)</source>
+        <translation>Number of cycles (continuous mode)</translation>
+    </message>
+    <message>
+        <source>Zykluszeit (Dauermessmodus)</source>
+        <translation>Cycle time (continuous mode)</translation>
+    </message>
+    <message>
+        <source>Datum und Zeit</source>
+        <translation>Date and time</translation>
+    </message>
+    <message>
+        <source>Kraft [kN]</source>
+        <translation>Force [kN]</translation>
+    </message>
+    <message>
+        <source>Geräte-ID</source>
+        <translation>Device ID</translation>
+    </message>
+    <message>
+        <source>Gerät</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>Seriennummer</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>Firmware</source>
+        <translation>Firmware</translation>
+    </message>
+    <message>
+        <source>Kontroll-Datum</source>
+        <translation>Check date</translation>
+    </message>
+    <message>
+        <source>Messbereich [kN]</source>
+        <translation>Measuring range [kN]</translation>
+    </message>
+    <message>
+        <source>Einträge im Gerät</source>
+        <translation>Entries in the device</translation>
+    </message>
+    <message>
+        <source>Messwerte empfangen</source>
+        <translation>Measurements received</translation>
+    </message>
+    <message>
+        <source>Vollständig gelesen</source>
+        <translation>Read completely</translation>
+    </message>
+    <message>
+        <source>Gelesen am</source>
+        <translation>Read on</translation>
+    </message>
+    <message>
+        <source>Exportiert am</source>
+        <translation>Exported on</translation>
+    </message>
+    <message>
+        <source>Programm</source>
+        <translation>Program</translation>
+    </message>
+    <message>
+        <source>Kraft über der Zeit</source>
+        <translation>Force over time</translation>
+    </message>
 </context>
 <context>
     <name>MeasurementChart</name>
