@@ -1,12 +1,14 @@
 #include "workbook.h"
 
+#include "export/filewriter.h"
+#include "session/statustexts.h"
+
 #include "protocol/devicesettings.h"
 #include "protocol/measuringrange.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QTemporaryFile>
 
 #include <xlsxwriter.h>
@@ -71,30 +73,6 @@ QString timeText(const MeasurementRow &row)
     return (row.cells.value(MeasurementRow::Date) + QLatin1Char(' ')
             + row.cells.value(MeasurementRow::Time))
         .trimmed();
-}
-
-QString settingName(ReportSink::Value key)
-{
-    switch (key) {
-    case ReportSink::Value::DeviceId:
-        return Texts::tr("ID Nummer");
-    case ReportSink::Value::WakeThreshold:
-        return Texts::tr("Schwellwert (Aufwachen)");
-    case ReportSink::Value::Duration:
-        return Texts::tr("Dauer");
-    case ReportSink::Value::Brightness:
-        return Texts::tr("Helligkeit");
-    case ReportSink::Value::RadioChannel:
-        return Texts::tr("Funkkanal");
-    case ReportSink::Value::Cycles:
-        return Texts::tr("Anzahl (Dauermessmodus)");
-    case ReportSink::Value::CycleTime:
-        return Texts::tr("Zykluszeit (Dauermessmodus)");
-    case ReportSink::Value::FillLevel:
-    case ReportSink::Value::EntryCount:
-        break;
-    }
-    return {};
 }
 
 QByteArray numberFormat(int decimals)
@@ -378,38 +356,16 @@ void Builder::chart(lxw_row_t rows)
     note(chartsheet_set_chart(sheet, chart));
 }
 
-QString libraryError(lxw_error error)
+// Why the workbook could not be made: the window's words, and the library's
+// or the system's own message (English) behind them.
+QString notMade(const QString &why)
 {
-    return QString::fromUtf8(lxw_strerror(error));
+    return Texts::tr("Die Arbeitsmappe ließ sich nicht erstellen. (%1)").arg(why);
 }
 
-// Writes bytes so that the file ends up holding exactly them, or stays as it
-// was: the same rule as the text files (QSaveFile, checked before the rename).
-QString writeFileBytes(const QString &fileName, const QByteArray &bytes, int &error)
+QString libraryError(lxw_error error)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = errno;
-        const QString reason = file.errorString();
-        return reason.isEmpty() ? QStringLiteral("The file cannot be opened.") : reason;
-    }
-    const bool written = file.write(bytes) == bytes.size();
-    const bool flushed = file.flush();
-    if (!written || !flushed || file.error() != QFileDevice::NoError) {
-        error = errno;
-        QString reason = file.errorString();
-        if (file.error() == QFileDevice::NoError || reason.isEmpty())
-            reason = QStringLiteral("The workbook could not be written completely.");
-        file.cancelWriting();
-        file.commit(); // discards the temporary file
-        return reason;
-    }
-    if (!file.commit()) {
-        error = errno;
-        const QString reason = file.errorString();
-        return reason.isEmpty() ? QStringLiteral("The file could not be saved.") : reason;
-    }
-    return QString();
+    return notMade(QString::fromUtf8(lxw_strerror(error)));
 }
 
 } // namespace
@@ -426,7 +382,7 @@ QByteArray workbookBytes(const QList<MeasurementRow> &rows, const ReadInfo &read
     // writes to the target like any other export.
     QTemporaryFile file(QDir::tempPath() + QStringLiteral("/kalvor2-XXXXXX.xlsx"));
     if (!file.open()) {
-        reason = file.errorString();
+        reason = notMade(file.errorString());
         return {};
     }
 
@@ -464,24 +420,23 @@ QByteArray workbookBytes(const QList<MeasurementRow> &rows, const ReadInfo &read
     file.seek(0);
     QByteArray bytes = file.readAll();
     if (bytes.isEmpty()) {
-        reason = file.errorString().isEmpty() ? QStringLiteral("The workbook is empty.")
-                                              : file.errorString();
+        reason = notMade(file.errorString());
         return {};
     }
     return bytes;
 }
 
 QString writeWorkbook(const QString &fileName, const QList<MeasurementRow> &rows,
-                      const ReadInfo &read, const QDateTime &exportedAt, int *systemError)
+                      const ReadInfo &read, const QDateTime &exportedAt)
 {
-    int unused = 0;
-    int &error = systemError ? *systemError : unused;
-    error = 0;
     QString reason;
     const QByteArray bytes = workbookBytes(rows, read, exportedAt, &reason);
     if (bytes.isEmpty())
         return reason;
-    return writeFileBytes(fileName, bytes, error);
+    return FileWriter::write(
+               fileName,
+               [&bytes](QIODevice &device) { return device.write(bytes) == bytes.size(); })
+        .reason;
 }
 
 } // namespace Workbook

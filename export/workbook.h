@@ -25,13 +25,10 @@ namespace Workbook {
 QByteArray workbookBytes(const QList<MeasurementRow> &rows, const ReadInfo &read,
                          const QDateTime &exportedAt, QString *error = nullptr);
 
-// Writes that workbook to `fileName` the way the text files are written: into
-// a temporary file in the target folder, renamed over the target only when
-// complete. Returns an empty string on success, otherwise the system's reason
-// (`systemError` gets the error number where the system gave one); a failure
-// leaves no file behind and an earlier file of that name as it was.
+// Writes that workbook to `fileName` as every file of the program is written
+// (export/filewriter.h): all or nothing. Returns an empty string on success,
+// otherwise why not, in the window's language.
 QString writeWorkbook(const QString &fileName, const QList<MeasurementRow> &rows,
-                      const ReadInfo &read, const QDateTime &exportedAt,
-                      int *systemError = nullptr);
+                      const ReadInfo &read, const QDateTime &exportedAt);
 
 } // namespace Workbook

@@ -408,14 +408,6 @@
         <translation>No permission: unplug the converter and plug it in again</translation>
     </message>
     <message>
-        <source>Anzahl (Dauermessmodus)</source>
-        <translation>Number of cycles (continuous mode)</translation>
-    </message>
-    <message>
-        <source>Zykluszeit (Dauermessmodus)</source>
-        <translation>Cycle time (continuous mode)</translation>
-    </message>
-    <message>
         <source>Datum und Zeit</source>
         <translation>Date and time</translation>
     </message>
@@ -474,6 +466,10 @@
     <message>
         <source>Kraft über der Zeit</source>
         <translation>Force over time</translation>
+    </message>
+    <message>
+        <source>Die Arbeitsmappe ließ sich nicht erstellen. (%1)</source>
+        <translation>The workbook could not be made. (%1)</translation>
     </message>
 </context>
 <context>
