@@ -1,12 +1,14 @@
 #include "exportsession.h"
 
 #include "export/measurementexport.h"
+#include "export/workbook.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QSettings>
 
 namespace {
 
@@ -41,12 +43,28 @@ bool mayReplace(QWidget *parent, const QString &fileName)
     return box.exec() == QMessageBox::Yes;
 }
 
+const QLatin1String workbookSuffix(".xlsx");
+const QLatin1String textSuffix(".txt");
+// Where the user's settings keep the last export's folder and type.
+const QLatin1String folderKey("export/folder");
+const QLatin1String typeKey("export/type");
+
+QSettings userSettings()
+{
+    return QSettings(QStringLiteral("kalvor2"), QStringLiteral("kalvor2"));
+}
+
 } // namespace
 
-QString exportSaveDialog(QWidget *parent, const QString &proposedPath)
+ExportChoice exportSaveDialog(QWidget *parent, const ExportChoice &proposed,
+                              const QStringList &filters)
 {
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("Save as"), proposedPath,
-                                        QStringLiteral("Log Dateien (*.txt);; Alle Dateien (*.*)"));
+    ExportChoice chosen;
+    chosen.filter = proposed.filter;
+    chosen.fileName
+        = QFileDialog::getSaveFileName(parent, QStringLiteral("Save as"), proposed.fileName,
+                                       filters.join(QLatin1String(";;")), &chosen.filter);
+    return chosen;
 }
 
 void warnNotWritten(QWidget *parent, const QString &fileName, const QString &reason)
@@ -58,15 +76,49 @@ void warnNotWritten(QWidget *parent, const QString &fileName, const QString &rea
 }
 
 ExportOutcome runExport(QWidget *parent, const QDateTime &instant, const QString &serialNumber,
-                        const QList<MeasurementRow> &rows, const ExportFileChooser &chooseFile,
+                        const QList<MeasurementRow> &rows, const ReadInfo &read,
+                        const ExportFileChooser &chooseFile,
                         const std::function<void(const QString &)> &showPreview)
 {
+    const QString textFilter = Texts::tr("Textdateien (*.txt)");
+    const QString workbookFilter = Texts::tr("Excel-Arbeitsmappe (*.xlsx)");
+    QSettings settings = userSettings();
+    const bool workbookLast = settings.value(typeKey).toString() == QLatin1String("xlsx");
+    const QString folder = settings.value(folderKey, QDir::currentPath()).toString();
+    const ExportChoice proposed{
+        folder + QLatin1Char('/')
+            + MeasurementExport::proposedFileName(
+                instant, workbookLast ? QString(workbookSuffix) : QStringLiteral("_dot.txt")),
+        workbookLast ? workbookFilter : textFilter};
+
     ExportOutcome outcome;
-    const QString chosen = chooseFile(QDir::currentPath() + QLatin1Char('/')
-                                      + MeasurementExport::proposedFileName(instant));
-    if (chosen.isEmpty())
+    const ExportChoice chosen = chooseFile(proposed, {textFilter, workbookFilter});
+    if (chosen.fileName.isEmpty())
         return outcome; // cancelled: no file, no preview
-    outcome.pointFile = QFileInfo(chosen).absoluteFilePath();
+    // What the user typed decides; without a type of its own the name gets
+    // the one the list shows.
+    QString fileName = chosen.fileName;
+    outcome.workbook = fileName.endsWith(workbookSuffix, Qt::CaseInsensitive)
+        || (!fileName.endsWith(textSuffix, Qt::CaseInsensitive) && chosen.filter == workbookFilter);
+    if (outcome.workbook && !fileName.endsWith(workbookSuffix, Qt::CaseInsensitive))
+        fileName += workbookSuffix;
+    outcome.pointFile = QFileInfo(fileName).absoluteFilePath();
+    settings.setValue(folderKey, QFileInfo(outcome.pointFile).absolutePath());
+    settings.setValue(typeKey, outcome.workbook ? QStringLiteral("xlsx") : QStringLiteral("txt"));
+
+    outcome.status = ExportOutcome::Failed;
+    if (outcome.workbook) {
+        ReadInfo info = read;
+        info.serialNumber = serialNumber;
+        const QString reason = Workbook::writeWorkbook(outcome.pointFile, rows, info, instant);
+        if (!reason.isEmpty()) {
+            warnNotWritten(parent, outcome.pointFile, reason);
+            return outcome;
+        }
+        outcome.status = ExportOutcome::Written;
+        return outcome;
+    }
+
     outcome.commaFile = MeasurementExport::commaFileName(outcome.pointFile);
     // A folder of that name is no file to ask about: the write fails and
     // says so.
@@ -80,7 +132,6 @@ ExportOutcome runExport(QWidget *parent, const QDateTime &instant, const QString
     const QString text = MeasurementExport::exportText(instant, serialNumber, cells);
     const QString pointText = MeasurementExport::pointText(text);
 
-    outcome.status = ExportOutcome::Failed;
     if (!writeOrWarn(parent, outcome.pointFile, pointText))
         return outcome;
     outcome.status = ExportOutcome::Written;

@@ -458,7 +458,8 @@ void KalvorIIControl::ExportMesswerte()
         : m_session->rowsSerialNumber();
     const ExportOutcome outcome
         = runExport(mainWidget, Clock::currentDateTime(), serialNumber, m_session->rows(),
-                    m_chooseExportFile, [this](const QString &text) { showTextWindow(text); });
+                    m_session->readInfo(), m_chooseExportFile,
+                    [this](const QString &text) { showTextWindow(text); });
     if (outcome.status == ExportOutcome::Failed) {
         showStatus(tr("Nicht exportiert: %1 konnte nicht geschrieben werden")
                        .arg(QFileInfo(outcome.pointFile).fileName()),

@@ -110,7 +110,8 @@ private:
     FormReportSink m_sink{ui};
     MeasurementChart *m_chart = nullptr; // owned by the window
     qsizetype m_chartRows = 0;           // rows the chart has been given
-    ExportFileChooser m_chooseExportFile = [this](const QString &proposedPath) {
-        return exportSaveDialog(mainWidget, proposedPath);
-    };
+    ExportFileChooser m_chooseExportFile
+        = [this](const ExportChoice &proposed, const QStringList &filters) {
+              return exportSaveDialog(mainWidget, proposed, filters);
+          };
 };

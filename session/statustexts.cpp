@@ -73,6 +73,8 @@ QString clearQuestionDetail(const MemoryRead &read)
 QString exportedStatus(const QString &pointFile, const QString &commaFile, bool commaWritten)
 {
     const QString point = QFileInfo(pointFile).fileName();
+    if (commaFile.isEmpty())
+        return Texts::tr("Exportiert: %1").arg(point); // a workbook, the only file
     if (!commaWritten)
         return Texts::tr("Exportiert: %1, Kommadatei nicht geschrieben").arg(point);
     return Texts::tr("Exportiert: %1, %2").arg(point, QFileInfo(commaFile).fileName());

@@ -19,7 +19,9 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -103,11 +105,14 @@ void chooseAndAccept(QFileDialog *dialog, const QString &path,
 struct ExportUser
 {
     QString choose; // empty: Cancel; "proposed": the proposed name
+    QString type;   // the file type the list shows; empty: the proposed one
     QMessageBox::StandardButton answer = QMessageBox::Yes;
     std::function<void()> afterChoosing;
     QStringList questions;
     QStringList warnings;
     QStringList proposed;
+    QStringList proposedTypes;
+    QStringList types; // the types the list offered
     QList<QWidget *> warningParents;
     int fileDialogs = 0;
 
@@ -116,17 +121,22 @@ struct ExportUser
     // no dialog opens.
     void runExport(KalvorIIControl &controller)
     {
-        controller.setExportFileChooser([this](const QString &proposedPath) {
-            proposed << proposedPath;
-            if (choose.isEmpty())
-                return QString();
-            if (afterChoosing)
-                afterChoosing();
-            return choose == QLatin1String("proposed") ? proposedPath : choose;
-        });
+        controller.setExportFileChooser(
+            [this](const ExportChoice &offered, const QStringList &filters) {
+                proposed << offered.fileName;
+                proposedTypes << offered.filter;
+                types = filters;
+                if (choose.isEmpty())
+                    return ExportChoice();
+                if (afterChoosing)
+                    afterChoosing();
+                return ExportChoice{choose == QLatin1String("proposed") ? offered.fileName : choose,
+                                    type.isEmpty() ? offered.filter : type};
+            });
         run(controller.ui.ExportMesswerte_PB);
         // This user is gone after the test: a later export cancels.
-        controller.setExportFileChooser([](const QString &) { return QString(); });
+        controller.setExportFileChooser(
+            [](const ExportChoice &, const QStringList &) { return ExportChoice(); });
         QCOMPARE(fileDialogs, 0);
     }
 
@@ -194,6 +204,7 @@ private slots:
     void init();
     void cleanup();
     void cancelWritesNothing();
+    void workbookByTypeOrName();
     void chosenNameAndPreview();
     void twoExportsLeaveTwoPreviews();
     void longerEarlierFilesAreReplacedExactly();
@@ -218,6 +229,10 @@ private:
 
 void TestExportSlot::init()
 {
+    // The last export's folder and type are kept in the user's settings:
+    // the test's own, empty at the start of each test.
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings(QStringLiteral("kalvor2"), QStringLiteral("kalvor2")).clear();
     m_dir = std::make_unique<QTemporaryDir>();
     m_oldCurrent = QDir::currentPath();
     QDir::setCurrent(m_dir->path());
@@ -252,6 +267,36 @@ void TestExportSlot::cancelWritesNothing()
     QVERIFY(previewWindows().isEmpty());
     QVERIFY(user.warnings.isEmpty());
     QVERIFY(m_f->ui().ReadStatus_lb->text().isEmpty());
+}
+
+// A workbook, chosen by the type the list shows: one file, no preview. The
+// next export starts in that folder with that type; a name typed with
+// ".txt" gives the text files whatever the list shows.
+void TestExportSlot::workbookByTypeOrName()
+{
+    const QString workbookType = QStringLiteral("Excel-Arbeitsmappe (*.xlsx)");
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("werte")));
+    const QString folder = m_dir->filePath(QStringLiteral("werte"));
+    ExportUser user;
+    user.choose = folder + QStringLiteral("/mess");
+    user.type = workbookType;
+    user.runExport(*m_f->controller);
+    QCOMPARE(user.types, QStringList({QStringLiteral("Textdateien (*.txt)"), workbookType}));
+    QCOMPARE(user.proposedTypes.value(0), QStringLiteral("Textdateien (*.txt)"));
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("mess.xlsx")});
+    QVERIFY(readBytes(folder + QStringLiteral("/mess.xlsx")).startsWith("PK")); // a zip file
+    QVERIFY(previewWindows().isEmpty());
+    QCOMPARE(m_f->ui().ReadStatus_lb->text(), QStringLiteral("Exportiert: mess.xlsx"));
+
+    ExportUser next;
+    next.choose = folder + QStringLiteral("/mess.txt");
+    next.type = workbookType;
+    next.runExport(*m_f->controller);
+    QCOMPARE(QFileInfo(next.proposed.value(0)).absolutePath(), folder);
+    QVERIFY(next.proposed.value(0).endsWith(QStringLiteral(".xlsx")));
+    QCOMPARE(next.proposedTypes.value(0), workbookType);
+    QCOMPARE(readBytes(folder + QStringLiteral("/mess.txt")), pointExample);
+    QVERIFY(QFile::exists(folder + QStringLiteral("/mess_comma.txt")));
 }
 
 void TestExportSlot::chosenNameAndPreview()

@@ -471,6 +471,18 @@
         <source>Die Arbeitsmappe ließ sich nicht erstellen. (%1)</source>
         <translation>The workbook could not be made. (%1)</translation>
     </message>
+    <message>
+        <source>Textdateien (*.txt)</source>
+        <translation>Text files (*.txt)</translation>
+    </message>
+    <message>
+        <source>Excel-Arbeitsmappe (*.xlsx)</source>
+        <translation>Excel workbook (*.xlsx)</translation>
+    </message>
+    <message>
+        <source>Exportiert: %1</source>
+        <translation>Exported: %1</translation>
+    </message>
 </context>
 <context>
     <name>MeasurementChart</name>
