@@ -1,12 +1,14 @@
 #include "measurementarchive.h"
 
 #include "archiveschema.h"
+#include "checkpointer.h"
 
 #include <QAtomicInteger>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -191,6 +193,23 @@ struct MeasurementArchive::Impl
     bool open = false;
     bool readOnly = false;
 
+    // The statements of every tick, prepared once per opening.
+    struct Statements
+    {
+        explicit Statements(const QSqlDatabase &db);
+        bool prepared() const;
+
+        QSqlQuery begin, commit, rollback;
+        QSqlQuery rowsArchived, insertRow, addRowsArchived, insertChunk;
+    };
+    std::unique_ptr<Statements> statements;
+    std::unique_ptr<Checkpointer> checkpointer;
+    // WAL pages written since the last checkpoint was asked for (estimated).
+    qint64 pagesSinceCheckpoint = 0;
+    // Received bytes not yet written, by read: they are written a chunk at a
+    // time, which keeps the ticks short and compresses far better.
+    QHash<qint64, QByteArray> pendingBytes;
+
     QSqlDatabase db() const { return QSqlDatabase::database(connectionName, false); }
 
     // Opens the file; a damaged file shows up only at the first statement.
@@ -201,6 +220,8 @@ struct MeasurementArchive::Impl
     QString moveAside(QString &movedTo);
     // Journal, sync mode and layout for writing; the reason if that failed.
     QString prepareForWriting(int version);
+    bool insertChunk(qint64 id, const QByteArray &bytes, QSqlError &error);
+    void wrote(qint64 pages);
 
     // Why nothing can be written now, or an empty string.
     QString refusal() const
@@ -212,11 +233,69 @@ struct MeasurementArchive::Impl
         return QString();
     }
 
-    // Runs `work` (which returns false and sets the error on failure) in one
-    // write transaction; rolls back on failure.
+    // Runs `work` (which returns false and sets the error or the reason on
+    // failure) in one write transaction; rolls back on failure.
     template<typename Work>
     QString transaction(Work work);
 };
+
+MeasurementArchive::Impl::Statements::Statements(const QSqlDatabase &db)
+    : begin(db)
+    , commit(db)
+    , rollback(db)
+    , rowsArchived(db)
+    , insertRow(db)
+    , addRowsArchived(db)
+    , insertChunk(db)
+{
+    // IMMEDIATE takes the write lock at once, so that the wait for another
+    // writer is the busy timeout's and a read inside cannot turn into a
+    // deadlock with it.
+    begin.prepare(QStringLiteral("BEGIN IMMEDIATE"));
+    commit.prepare(QStringLiteral("COMMIT"));
+    rollback.prepare(QStringLiteral("ROLLBACK"));
+    rowsArchived.setForwardOnly(true);
+    rowsArchived.prepare(QStringLiteral("SELECT rows_archived FROM reads WHERE id = ?"));
+    insertRow.prepare(
+        QStringLiteral("INSERT INTO measurements VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+    addRowsArchived.prepare(
+        QStringLiteral("UPDATE reads SET rows_archived = rows_archived + ? WHERE id = ?"));
+    insertChunk.prepare(QStringLiteral("INSERT INTO raw_chunks (read_id, data) VALUES (?, ?)"));
+}
+
+bool MeasurementArchive::Impl::Statements::prepared() const
+{
+    for (const QSqlQuery *query :
+         {&begin, &commit, &rollback, &rowsArchived, &insertRow, &addRowsArchived, &insertChunk}) {
+        if (query->lastError().isValid())
+            return false;
+    }
+    return true;
+}
+
+bool MeasurementArchive::Impl::insertChunk(qint64 id, const QByteArray &bytes, QSqlError &error)
+{
+    const QByteArray compressed = qCompress(bytes);
+    statements->insertChunk.bindValue(0, id);
+    statements->insertChunk.bindValue(1, compressed);
+    if (!statements->insertChunk.exec()) {
+        error = statements->insertChunk.lastError();
+        return false;
+    }
+    wrote(1 + compressed.size() / 4096);
+    return true;
+}
+
+void MeasurementArchive::Impl::wrote(qint64 pages)
+{
+    // As SQLite's own automatic checkpoint would, after about 1,000 pages,
+    // but off this thread.
+    pagesSinceCheckpoint += pages;
+    if (pagesSinceCheckpoint >= 1000 && checkpointer) {
+        checkpointer->request();
+        pagesSinceCheckpoint = 0;
+    }
+}
 
 bool MeasurementArchive::Impl::connect(bool readOnlyMode, QSqlError &error)
 {
@@ -239,6 +318,8 @@ void MeasurementArchive::Impl::disconnect()
 {
     if (connectionName.isEmpty())
         return;
+    checkpointer.reset();
+    statements.reset();
     {
         QSqlDatabase db = QSqlDatabase::database(connectionName, false);
         if (db.isValid())
@@ -247,6 +328,8 @@ void MeasurementArchive::Impl::disconnect()
     QSqlDatabase::removeDatabase(connectionName);
     open = false;
     readOnly = false;
+    pendingBytes.clear();
+    pagesSinceCheckpoint = 0;
 }
 
 int MeasurementArchive::Impl::userVersion(QSqlError &error)
@@ -286,11 +369,19 @@ QString MeasurementArchive::Impl::prepareForWriting(int version)
     if (query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
         return Texts::tr("das Dateisystem erlaubt kein WAL-Journal");
     query.finish();
-    if (!query.exec(QStringLiteral("PRAGMA synchronous=NORMAL")))
+    // The checkpoints run on a thread of their own (Checkpointer); a WAL
+    // that once grew large is cut back to 4 MiB when it starts over.
+    if (!query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"))
+        || !query.exec(QStringLiteral("PRAGMA wal_autocheckpoint=0"))
+        || !query.exec(QStringLiteral("PRAGMA journal_size_limit=4194304")))
         return reasonFor(query.lastError());
     QSqlDatabase database = db();
     if (const QSqlError error = ArchiveSchema::migrate(database, version); error.isValid())
         return reasonFor(error);
+    statements = std::make_unique<Statements>(database);
+    if (!statements->prepared())
+        return Texts::tr("Archiv beschädigt");
+    checkpointer = std::make_unique<Checkpointer>(path);
     return QString();
 }
 
@@ -299,21 +390,19 @@ QString MeasurementArchive::Impl::transaction(Work work)
 {
     if (const QString refused = refusal(); !refused.isEmpty())
         return refused;
-    QSqlQuery control(db());
-    // IMMEDIATE takes the write lock at once, so that the wait for another
-    // writer is the busy timeout's and a read inside cannot turn into a
-    // deadlock with it.
-    if (!control.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return reasonFor(control.lastError());
+    if (!statements->begin.exec())
+        return reasonFor(statements->begin.lastError());
     QSqlError error;
     QString reason;
-    if (work(error, reason) && control.exec(QStringLiteral("COMMIT")))
+    if (work(error, reason) && statements->commit.exec()) {
+        wrote(1);
         return QString();
+    }
     if (reason.isEmpty())
-        reason = reasonFor(error.isValid() ? error : control.lastError());
+        reason = reasonFor(error.isValid() ? error : statements->commit.lastError());
     // After a full disk SQLite may have rolled back already; then this fails
     // harmlessly.
-    control.exec(QStringLiteral("ROLLBACK"));
+    statements->rollback.exec();
     return reason;
 }
 
@@ -418,6 +507,18 @@ MeasurementArchive::OpenResult MeasurementArchive::open(const QString &path)
 
 void MeasurementArchive::close()
 {
+    // Bytes still gathering belong to reads that did not finish: kept as far
+    // as the file lets us.
+    if (d->open && !d->readOnly) {
+        for (auto pending = d->pendingBytes.cbegin(); pending != d->pendingBytes.cend();
+             ++pending) {
+            if (!pending->isEmpty()) {
+                d->transaction([&](QSqlError &error, QString &) {
+                    return d->insertChunk(pending.key(), *pending, error);
+                });
+            }
+        }
+    }
     d->disconnect();
 }
 
@@ -452,8 +553,10 @@ QString MeasurementArchive::beginRead(const ReadInfo &info, qint64 &id)
         newId = query.lastInsertId().toLongLong();
         return true;
     });
-    if (reason.isEmpty())
+    if (reason.isEmpty()) {
         id = newId;
+        d->pendingBytes.insert(id, QByteArray());
+    }
     return reason;
 }
 
@@ -492,28 +595,40 @@ QString MeasurementArchive::updateRead(qint64 id, const ReadInfo &info)
 QString MeasurementArchive::appendRows(qint64 id, const QList<MeasurementRow> &rows,
                                        const QByteArray &rawBytes)
 {
-    if (rows.isEmpty() && rawBytes.isEmpty())
-        return d->refusal();
-    return d->transaction([&](QSqlError &error, QString &reason) {
-        QSqlQuery query(d->db());
-        query.setForwardOnly(true);
-        query.prepare(QStringLiteral("SELECT rows_archived FROM reads WHERE id = ?"));
-        query.addBindValue(id);
-        if (!query.exec()) {
-            error = query.lastError();
+    if (const QString refused = d->refusal(); !refused.isEmpty())
+        return refused;
+    const auto pending = d->pendingBytes.constFind(id);
+    const bool known = pending != d->pendingBytes.constEnd();
+    QByteArray bytes = known ? *pending + rawBytes : rawBytes;
+    const bool writeBytes = bytes.size() >= rawChunkBytes;
+    // A read not begun by this archive goes through one transaction, which
+    // finds out whether it is there.
+    if (known && rows.isEmpty() && !writeBytes) {
+        d->pendingBytes.insert(id, bytes);
+        return QString();
+    }
+
+    bool found = false;
+    const QString reason = d->transaction([&](QSqlError &error, QString &notFound) {
+        Impl::Statements &statements = *d->statements;
+        QSqlQuery &select = statements.rowsArchived;
+        select.bindValue(0, id);
+        if (!select.exec()) {
+            error = select.lastError();
             return false;
         }
-        if (!query.next()) {
-            reason = Texts::tr("Lesevorgang %1 nicht im Archiv").arg(id);
+        found = select.next();
+        qint64 position = found ? select.value(0).toLongLong() : 0;
+        error = select.lastError();
+        select.finish();
+        if (!found) {
+            if (!error.isValid())
+                notFound = Texts::tr("Lesevorgang %1 nicht im Archiv").arg(id);
             return false;
         }
-        qint64 position = query.value(0).toLongLong();
-        query.finish();
 
         if (!rows.isEmpty()) {
-            QSqlQuery insert(d->db());
-            insert.prepare(QStringLiteral("INSERT INTO measurements VALUES "
-                                          "(?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+            QSqlQuery &insert = statements.insertRow;
             for (const MeasurementRow &row : rows) {
                 insert.bindValue(0, id);
                 insert.bindValue(1, position++);
@@ -533,27 +648,23 @@ QString MeasurementArchive::appendRows(qint64 id, const QList<MeasurementRow> &r
                     return false;
                 }
             }
-            query.prepare(
-                QStringLiteral("UPDATE reads SET rows_archived = rows_archived + ? WHERE id = ?"));
-            query.addBindValue(rows.size());
-            query.addBindValue(id);
-            if (!query.exec()) {
-                error = query.lastError();
+            // About 30 rows fill a page.
+            d->wrote(1 + rows.size() / 30);
+            QSqlQuery &count = statements.addRowsArchived;
+            count.bindValue(0, rows.size());
+            count.bindValue(1, id);
+            if (!count.exec()) {
+                error = count.lastError();
                 return false;
             }
         }
-
-        if (!rawBytes.isEmpty()) {
-            query.prepare(QStringLiteral("INSERT INTO raw_chunks (read_id, data) VALUES (?, ?)"));
-            query.addBindValue(id);
-            query.addBindValue(qCompress(rawBytes));
-            if (!query.exec()) {
-                error = query.lastError();
-                return false;
-            }
-        }
-        return true;
+        return !writeBytes || d->insertChunk(id, bytes, error);
     });
+    // The bytes of a failed tick wait for the next: they are what the rows
+    // that were lost can be read from again.
+    if (known || found)
+        d->pendingBytes.insert(id, reason.isEmpty() && writeBytes ? QByteArray() : bytes);
+    return reason;
 }
 
 QString MeasurementArchive::appendRawBytes(qint64 id, const QByteArray &rawBytes)
@@ -563,15 +674,24 @@ QString MeasurementArchive::appendRawBytes(qint64 id, const QByteArray &rawBytes
 
 QString MeasurementArchive::finishRead(qint64 id, bool complete, int rowsReceived)
 {
-    return d->transaction([&](QSqlError &error, QString &reason) {
+    const QByteArray bytes = d->pendingBytes.value(id);
+    const QString reason = d->transaction([&](QSqlError &error, QString &notFound) {
         QSqlQuery query(d->db());
         query.prepare(QStringLiteral(
             "UPDATE reads SET finished = 1, complete = ?, rows_received = ? WHERE id = ?"));
         query.addBindValue(complete ? 1 : 0);
         query.addBindValue(rowsReceived);
         query.addBindValue(id);
-        return changeRead(query, id, error, reason);
+        return changeRead(query, id, error, notFound)
+            && (bytes.isEmpty() || d->insertChunk(id, bytes, error));
     });
+    if (reason.isEmpty()) {
+        d->pendingBytes.remove(id);
+        // The read's end is a good moment to bring the file up to date.
+        d->checkpointer->request();
+        d->pagesSinceCheckpoint = 0;
+    }
+    return reason;
 }
 
 QString MeasurementArchive::markExported(qint64 id)
@@ -586,7 +706,7 @@ QString MeasurementArchive::markExported(qint64 id)
 
 QString MeasurementArchive::deleteRead(qint64 id)
 {
-    return d->transaction([&](QSqlError &error, QString &reason) {
+    const QString reason = d->transaction([&](QSqlError &error, QString &reason) {
         QSqlQuery query(d->db());
         for (const QString &table :
              {QStringLiteral("measurements"), QStringLiteral("raw_chunks")}) {
@@ -601,6 +721,9 @@ QString MeasurementArchive::deleteRead(qint64 id)
         query.addBindValue(id);
         return changeRead(query, id, error, reason);
     });
+    if (reason.isEmpty())
+        d->pendingBytes.remove(id);
+    return reason;
 }
 
 QString MeasurementArchive::listReads(QList<ArchivedReadSummary> &reads) const
@@ -697,5 +820,7 @@ QString MeasurementArchive::loadRead(qint64 id, ArchivedRead &read) const
     query.exec(QStringLiteral("COMMIT"));
     if (!reason.isEmpty())
         read = ArchivedRead();
+    else
+        read.rawBytes += d->pendingBytes.value(id);
     return reason;
 }
