@@ -22,3 +22,4 @@ QString worstLayoutReport(int records);
 void runParserFigures();
 void runUiFigures();
 void runSystemFigures();
+void runArchiveFigures();

@@ -23,6 +23,8 @@ int main(int argc, char *argv[])
             runUiFigures();
         else if (group == QLatin1String("system"))
             runSystemFigures();
+        else if (group == QLatin1String("archive"))
+            runArchiveFigures();
         else
             qFatal("unknown group %s (parser, ui, system)", qPrintable(group));
     }
