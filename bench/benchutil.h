@@ -23,3 +23,4 @@ void runParserFigures();
 void runWorkbookFigures(); // part of the parser group: rows without widgets
 void runUiFigures();
 void runSystemFigures();
+void runArchiveFigures();

@@ -2,7 +2,7 @@
 // device and never stalls its window. Prints one "NAME VALUE UNIT" line per
 // figure. Runs offscreen; takes about a minute on two cores.
 //
-//   kalvor2-bench [GROUP...]   GROUP: parser, ui, system (default: all)
+//   kalvor2-bench [GROUP...]   GROUP: parser, ui, system, archive (default: all)
 
 #include "app/commandline.h"
 #include "benchutil.h"
@@ -17,15 +17,17 @@ int main(int argc, char *argv[])
                        "\"NAME VALUE UNIT\" line per figure. Runs offscreen; all groups take "
                        "about a minute."));
     commandLine.parser().addPositionalArgument(
-        QStringLiteral("GROUP"), QStringLiteral("parser, ui or system (default: all three)."),
+        QStringLiteral("GROUP"),
+        QStringLiteral("parser, ui, system or archive (default: all four)."),
         QStringLiteral("[GROUP...]"));
     commandLine.process();
-    const QStringList known
-        = {QStringLiteral("parser"), QStringLiteral("ui"), QStringLiteral("system")};
+    const QStringList known = {QStringLiteral("parser"), QStringLiteral("ui"),
+                               QStringLiteral("system"), QStringLiteral("archive")};
     QStringList groups = commandLine.parser().positionalArguments();
     for (const QString &group : groups) {
         if (!known.contains(group))
-            commandLine.fail(QStringLiteral("unknown group %1 (parser, ui, system)").arg(group));
+            commandLine.fail(
+                QStringLiteral("unknown group %1 (parser, ui, system, archive)").arg(group));
     }
     if (groups.isEmpty())
         groups = known;
@@ -38,6 +40,8 @@ int main(int argc, char *argv[])
             runParserFigures();
         else if (group == QLatin1String("ui"))
             runUiFigures();
+        else if (group == QLatin1String("archive"))
+            runArchiveFigures();
         else
             runSystemFigures();
     }

@@ -7,6 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
     qt6-svg-dev libqcustomplot-dev libqcustomplot2.1-qt6 qt6-translations-l10n
+    libqt6sql6-sqlite
     libgl-dev fonts-dejavu-core clang-format
     libxlsxwriter-dev
     # The workbook test opens the workbooks in LibreOffice Calc, headless.

@@ -483,6 +483,70 @@
         <source>Exportiert: %1</source>
         <translation>Exported: %1</translation>
     </message>
+    <message>
+        <source>Archiv von einem anderen Programm gesperrt</source>
+        <translation>Archive locked by another program</translation>
+    </message>
+    <message>
+        <source>Archiv schreibgeschützt</source>
+        <translation>Archive is read-only</translation>
+    </message>
+    <message>
+        <source>Schreib- oder Lesefehler im Archiv</source>
+        <translation>Read or write error in the archive</translation>
+    </message>
+    <message>
+        <source>Archiv beschädigt</source>
+        <translation>Archive damaged</translation>
+    </message>
+    <message>
+        <source>Datenträger voll</source>
+        <translation>Disk full</translation>
+    </message>
+    <message>
+        <source>Archivdatei kann nicht geöffnet werden</source>
+        <translation>Archive file cannot be opened</translation>
+    </message>
+    <message>
+        <source>Archivfehler</source>
+        <translation>Archive error</translation>
+    </message>
+    <message>
+        <source>Archiv nicht geöffnet</source>
+        <translation>Archive not open</translation>
+    </message>
+    <message>
+        <source>Archiv nur lesbar (von einer neueren Programmversion)</source>
+        <translation>Archive is read-only (written by a newer version of the program)</translation>
+    </message>
+    <message>
+        <source>Das Archiv %1 kann nicht geöffnet werden: %2</source>
+        <translation>The archive %1 cannot be opened: %2</translation>
+    </message>
+    <message>
+        <source>der SQLite-Treiber von Qt fehlt (libqt6sql6-sqlite)</source>
+        <translation>Qt&apos;s SQLite driver is missing (libqt6sql6-sqlite)</translation>
+    </message>
+    <message>
+        <source>der Ordner kann nicht angelegt werden</source>
+        <translation>the folder cannot be created</translation>
+    </message>
+    <message>
+        <source>Das Archiv %1 war beschädigt. Es wurde nach %2 verschoben, ein neues Archiv wurde angelegt.</source>
+        <translation>The archive %1 was damaged. It was moved to %2, and a new archive was started.</translation>
+    </message>
+    <message>
+        <source>das Dateisystem erlaubt kein WAL-Journal</source>
+        <translation>the file system does not allow a WAL journal</translation>
+    </message>
+    <message>
+        <source>Das Archiv %1 stammt von einer neueren Version dieses Programms. Es wird nur gelesen; neu gelesene Messwerte werden nicht archiviert.</source>
+        <translation>The archive %1 was written by a newer version of this program. It is only read; newly read measurements are not archived.</translation>
+    </message>
+    <message>
+        <source>Lesevorgang %1 nicht im Archiv</source>
+        <translation>Read %1 not in the archive</translation>
+    </message>
 </context>
 <context>
     <name>MeasurementChart</name>
