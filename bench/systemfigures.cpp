@@ -214,6 +214,12 @@ void soak()
     driverOwner->setTimeSource([&time] { return time.now; });
     auto controller = makeController(std::move(driverOwner));
     time.controller = controller.get();
+    // "Speicher lesen" stays off until the device has told its measuring
+    // range: let its configuration report come and be parsed first.
+    for (int i = 0; i < 2000; ++i)
+        time.advanceOneMs();
+    if (!controller->ui.ReadSpeicher_PB->isEnabled())
+        qFatal("the simulated device never reported its configuration");
     QTreeWidget *tree = controller->ui.Messwert_treeWidget;
     qint64 afterFifth = 0;
     qint64 afterTwentieth = 0;
