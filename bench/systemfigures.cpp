@@ -1,6 +1,7 @@
 // The program as a whole on the simulated device: idle CPU with the link
 // open, the delay from the last byte of a full memory read to its last row,
-// and memory over many reads.
+// and memory over many reads; and on the serial backend: how soon a byte
+// from a quiet converter reaches the link.
 
 #include "benchutil.h"
 #include "fakedriver.h"
@@ -21,6 +22,10 @@
 
 #include <algorithm>
 #include <array>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <unistd.h>
 
 namespace {
 
@@ -65,38 +70,107 @@ void idleFigures()
     }
 }
 
-// From a byte's arrival at a quiet, backed-off link to the link's buffer,
-// with real timers; the worst of twenty, at varied phases of the poll.
+// The serial backend, telling when one of the link's polls reads bytes: the
+// moment they go into the link's buffer.
+class WatchedDriver : public FtdiDriver
+{
+public:
+    explicit WatchedDriver(const QString &portName)
+        : m_driver(QStringList{portName})
+    {
+    }
+    std::function<void()> onBytesRead;
+
+    FT_STATUS createDeviceInfoList(quint32 *count) override
+    {
+        return m_driver.createDeviceInfoList(count);
+    }
+    FT_STATUS open(int index, FT_HANDLE *handle) override { return m_driver.open(index, handle); }
+    FT_STATUS setBaudRate(FT_HANDLE handle, quint32 baudRate) override
+    {
+        return m_driver.setBaudRate(handle, baudRate);
+    }
+    FT_STATUS setDataCharacteristics(FT_HANDLE handle, quint8 wordLength, quint8 stopBits,
+                                     quint8 parity) override
+    {
+        return m_driver.setDataCharacteristics(handle, wordLength, stopBits, parity);
+    }
+    FT_STATUS getStatus(FT_HANDLE handle, quint32 *rxQueued, quint32 *txQueued,
+                        quint32 *eventStatus) override
+    {
+        return m_driver.getStatus(handle, rxQueued, txQueued, eventStatus);
+    }
+    FT_STATUS read(FT_HANDLE handle, void *buffer, quint32 toRead, quint32 *got) override
+    {
+        const FT_STATUS status = m_driver.read(handle, buffer, toRead, got);
+        if (status == FT_OK && *got > 0 && onBytesRead)
+            onBytesRead();
+        return status;
+    }
+    FT_STATUS write(FT_HANDLE handle, const void *buffer, quint32 toWrite,
+                    quint32 *written) override
+    {
+        return m_driver.write(handle, buffer, toWrite, written);
+    }
+    FT_STATUS close(FT_HANDLE handle) override { return m_driver.close(handle); }
+    FT_STATUS setEventNotification(FT_HANDLE handle, quint32 mask, Notification notify) override
+    {
+        return m_driver.setEventNotification(handle, mask, std::move(notify));
+    }
+
+private:
+    SerialPortDriver m_driver;
+};
+
+// A byte from a quiet converter to the link's buffer: the program on the
+// serial backend, its own timers running, a pseudo-terminal in the
+// converter's place. The byte is written into the terminal's other end at
+// a moment the program sleeps, the line quiet for longer than the fast
+// window; counted until the poll that takes it into the link's buffer. The
+// worst of twenty, at varied phases of the program's timers.
 void firstByteLatency()
 {
-    auto device = SimulatedDevice::createDemo();
-    auto made = std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate, device);
-    SimulatedDriver *driver = made.get();
-    // The receive run would take the byte out of the link before it is seen.
-    KalvorIIControl controller(std::move(made), KalvorIIControl::Timers::Stopped);
-    const auto empty = [&controller] {
-        QByteArray bytes(controller.link->bytesAvailable(), '\0');
-        controller.link->takeBytes(bytes.data(), int(bytes.size()));
-    };
-    QRandomGenerator random(20261207);
-    double worst = 0;
-    for (int sample = 0; sample < 20; ++sample) {
-        runFor(FTDI_Control::fastWindowMs + 100 + int(random.bounded(FTDI_Control::slowPollMs)));
-        empty();
-        device->say("System running\n", driver->now());
-        QElapsedTimer waited;
-        waited.start();
-        QEventLoop loop;
-        QTimer check;
-        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-            if (controller.link->bytesAvailable() > 0)
-                loop.quit();
-        });
-        check.start(0);
-        loop.exec();
-        worst = std::max(worst, double(waited.nsecsElapsed()) / 1e6);
+    int deviceEnd = -1;
+    int portEnd = -1;
+    char portName[256] = {};
+    if (::openpty(&deviceEnd, &portEnd, portName, nullptr, nullptr) != 0)
+        qFatal("no pseudo-terminal for the serial backend");
+    ::fcntl(deviceEnd, F_SETFL, ::fcntl(deviceEnd, F_GETFL) | O_NONBLOCK);
+    {
+        auto made = std::make_unique<WatchedDriver>(QString::fromLocal8Bit(portName));
+        WatchedDriver *driver = made.get();
+        KalvorIIControl controller(std::move(made));
+        if (!controller.link->isOpen())
+            qFatal("the serial backend did not open %s", portName);
+        QRandomGenerator random(20261207);
+        double worst = 0;
+        for (int sample = 0; sample < 20; ++sample) {
+            char drain[256];
+            while (::read(deviceEnd, drain, sizeof drain) > 0) {
+                // what the program sent: not of interest here
+            }
+            QEventLoop loop;
+            QElapsedTimer sinceWrite;
+            driver->onBytesRead = [&] {
+                if (sinceWrite.isValid())
+                    loop.quit();
+            };
+            QTimer::singleShot(FTDI_Control::fastWindowMs + 100
+                                   + int(random.bounded(2 * FTDI_Control::slowPollMs)),
+                               Qt::PreciseTimer, &loop, [&] {
+                                   sinceWrite.start();
+                                   if (::write(deviceEnd, "S", 1) != 1)
+                                       qFatal("cannot write to the pseudo-terminal");
+                               });
+            QTimer::singleShot(10000, &loop, [] { qFatal("the byte never reached the link"); });
+            loop.exec();
+            driver->onBytesRead = nullptr;
+            worst = std::max(worst, double(sinceWrite.nsecsElapsed()) / 1e6);
+        }
+        printFigure(QStringLiteral("first_byte_latency_ms"), worst, "ms");
     }
-    printFigure(QStringLiteral("first_byte_latency_ms"), worst, "ms");
+    ::close(portEnd);
+    ::close(deviceEnd);
 }
 
 // One look at the FTDI list through the serial backend, as the program
@@ -212,6 +286,12 @@ void soak()
     driverOwner->setTimeSource([&time] { return time.now; });
     auto controller = makeController(std::move(driverOwner));
     time.controller = controller.get();
+    // "Speicher lesen" stays off until the device has told its measuring
+    // range: let its configuration report come and be parsed first.
+    for (int i = 0; i < 2000; ++i)
+        time.advanceOneMs();
+    if (!controller->ui.ReadSpeicher_PB->isEnabled())
+        qFatal("the simulated device never reported its configuration");
     QTreeWidget *tree = controller->ui.Messwert_treeWidget;
     qint64 afterFifth = 0;
     qint64 afterTwentieth = 0;

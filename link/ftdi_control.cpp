@@ -12,6 +12,31 @@ const char openingText[] = {'\n', 'U', 'P', '\n', '\n', '\r'};
 constexpr quint32 pollBufferSize = 4096;
 } // namespace
 
+// Marks the link as busy in its driver. A poll that comes due meanwhile (an
+// event loop run from inside a driver call fires the poll timer or delivers
+// an announcement) would cut into that call: it runs right after instead.
+class FTDI_Control::DriverCall
+{
+public:
+    explicit DriverCall(FTDI_Control &link)
+        : m_link(link)
+    {
+        ++m_link.driverCalls;
+    }
+    ~DriverCall()
+    {
+        if (--m_link.driverCalls == 0 && m_link.pollAfterCall) {
+            m_link.pollAfterCall = false;
+            m_link.notified();
+        }
+    }
+    DriverCall(const DriverCall &) = delete;
+    DriverCall &operator=(const DriverCall &) = delete;
+
+private:
+    FTDI_Control &m_link;
+};
+
 FTDI_Control::FTDI_Control(std::unique_ptr<FtdiDriver> driverToUse)
     : QObject(nullptr)
     , driver(std::move(driverToUse))
@@ -29,6 +54,7 @@ FTDI_Control::~FTDI_Control()
 int FTDI_Control::deviceCount()
 {
     quint32 count = 0;
+    const DriverCall call(*this);
     ftStatus = driver ? driver->createDeviceInfoList(&count) : FT_OTHER_ERROR;
     if (ftStatus != FT_OK)
         return -1;
@@ -42,12 +68,16 @@ bool FTDI_Control::openDevice(const QString &description, int index)
     Q_UNUSED(description);
     if (deviceOpen || !driver)
         return true;
+    const DriverCall call(*this);
     ftStatus = driver->open(index, &ftHandle);
     if (ftStatus != FT_OK)
         return true;
     deviceOpen = true;
     driver->setBaudRate(ftHandle, 115200);
     driver->setDataCharacteristics(ftHandle, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE);
+    // Asked before the opening text, so that no answer to it goes unannounced.
+    notifying
+        = driver->setEventNotification(ftHandle, FT_EVENT_RXCHAR, [this] { notified(); }) == FT_OK;
     quint32 written = 0;
     const FT_STATUS status = driver->write(ftHandle, openingText, sizeof openingText, &written);
     if (status != FT_OK) {
@@ -55,7 +85,6 @@ bool FTDI_Control::openDevice(const QString &description, int index)
         return true;
     }
     active();
-    pollTimer->start();
     return false;
 }
 
@@ -63,8 +92,31 @@ bool FTDI_Control::openDevice(const QString &description, int index)
 void FTDI_Control::active()
 {
     sinceActivity.start();
-    if (pollTimer->interval() != fastPollMs)
-        pollTimer->setInterval(fastPollMs);
+    if (!pollTimer->isActive() || pollTimer->interval() != fastPollMs)
+        pollTimer->start(fastPollMs);
+}
+
+// The line has been quiet for the fast window.
+void FTDI_Control::quiet()
+{
+    if (notifying)
+        pollTimer->stop();
+    else if (pollTimer->interval() != slowPollMs)
+        pollTimer->setInterval(slowPollMs);
+}
+
+void FTDI_Control::notified()
+{
+    if (!wakePosted.exchange(true))
+        QMetaObject::invokeMethod(this, &FTDI_Control::wake, Qt::QueuedConnection);
+}
+
+void FTDI_Control::wake()
+{
+    // Cleared first: what is announced during this poll gets a poll of its
+    // own.
+    wakePosted = false;
+    poll();
 }
 
 // The converter failed under the open link: close its handle whatever the
@@ -76,6 +128,7 @@ void FTDI_Control::failed(FT_STATUS status)
     ftStatus = status;
     ftHandle = nullptr;
     deviceOpen = false;
+    notifying = false;
     pollTimer->stop();
 }
 
@@ -91,8 +144,13 @@ void FTDI_Control::receiveUSBdata()
 
 void FTDI_Control::poll()
 {
+    if (driverCalls > 0) {
+        pollAfterCall = true;
+        return;
+    }
     if (!deviceOpen)
         return;
+    const DriverCall call(*this);
     quint32 rxQueued = 0;
     quint32 txQueued = 0;
     quint32 eventStatus = 0;
@@ -104,8 +162,8 @@ void FTDI_Control::poll()
         return;
     }
     if (rxQueued == 0) {
-        if (pollTimer->interval() == fastPollMs && sinceActivity.elapsed() >= fastWindowMs)
-            pollTimer->setInterval(slowPollMs);
+        if (sinceActivity.elapsed() >= fastWindowMs)
+            quiet();
         return;
     }
     // More than the buffer holds stays queued for the next poll: nothing is
@@ -154,6 +212,7 @@ int FTDI_Control::sendText(const QString &text)
 {
     quint32 written = 0;
     if (deviceOpen) {
+        const DriverCall call(*this);
         const QByteArray bytes = text.toLatin1();
         const FT_STATUS status
             = driver->write(ftHandle, bytes.constData(), quint32(bytes.size()), &written);
@@ -170,10 +229,12 @@ bool FTDI_Control::closeDevice()
 {
     if (!deviceOpen)
         return true;
+    const DriverCall call(*this);
     ftStatus = driver->close(ftHandle);
     if (ftStatus != FT_OK)
         return true;
     deviceOpen = false;
+    notifying = false;
     pollTimer->stop();
     return false;
 }

@@ -144,13 +144,21 @@ FT_STATUS SerialPortDriver::open(int index, FT_HANDLE *handle)
 
     // After an unplug Qt SerialPort may report a read or resource error over
     // and over, at full CPU. Close the port at the first such error; every
-    // later call then fails quietly, as a vanished converter does.
+    // later call then fails quietly, as a vanished converter does. Whoever
+    // waits for announcements hears of it, so that the next call finds out.
     QObject::connect(port.get(), &QSerialPort::errorOccurred, port.get(),
                      [this](QSerialPort::SerialPortError error) {
                          if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError
-                             || error == QSerialPort::WriteError)
+                             || error == QSerialPort::WriteError) {
                              fail();
+                             if (m_notify)
+                                 m_notify();
+                         }
                      });
+    QObject::connect(port.get(), &QSerialPort::readyRead, port.get(), [this] {
+        if (m_notify && (m_notifyMask & FT_EVENT_RXCHAR))
+            m_notify();
+    });
     m_port = std::move(port);
     m_failed = false;
     *handle = m_port.get();
@@ -249,8 +257,20 @@ FT_STATUS SerialPortDriver::close(FT_HANDLE handle)
 {
     if (!m_port || handle != m_port.get())
         return FT_INVALID_HANDLE;
+    m_notify = nullptr;
+    m_notifyMask = 0;
     if (m_port->isOpen())
         m_port->close();
     m_port.reset();
+    return FT_OK;
+}
+
+FT_STATUS SerialPortDriver::setEventNotification(FT_HANDLE handle, quint32 mask,
+                                                 Notification notify)
+{
+    if (!usable(handle))
+        return FT_INVALID_HANDLE;
+    m_notifyMask = mask;
+    m_notify = mask != 0 ? std::move(notify) : Notification();
     return FT_OK;
 }

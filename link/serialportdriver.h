@@ -14,6 +14,9 @@ class QSerialPort;
 // FTDI (0x0403), ordered by port name as a person would (ttyUSB2 before
 // ttyUSB10) so that "the first device" is stable. It is taken anew at every
 // look, so that a converter plugged in later is found.
+//
+// It announces arriving bytes and a failing port: Qt SerialPort reads the
+// port whenever the event loop finds bytes waiting in the kernel.
 class SerialPortDriver : public FtdiDriver
 {
 public:
@@ -39,6 +42,7 @@ public:
     FT_STATUS write(FT_HANDLE handle, const void *buffer, quint32 toWrite,
                     quint32 *written) override;
     FT_STATUS close(FT_HANDLE handle) override;
+    FT_STATUS setEventNotification(FT_HANDLE handle, quint32 mask, Notification notify) override;
 
     static QStringList ftdiPortNames();
     // The port names in the order of the device list.
@@ -52,6 +56,9 @@ private:
 
     PortLister m_lister;
     QStringList m_portNames;
-    std::unique_ptr<QSerialPort> m_port;
+    // Before the port: they outlive the port's last signal.
+    Notification m_notify;
+    quint32 m_notifyMask = 0;
     bool m_failed = false;
+    std::unique_ptr<QSerialPort> m_port;
 };

@@ -2,8 +2,9 @@
 
 #include "simulateddevice.h"
 
+#include <QTimer>
+
 #include <cstring>
-#include <limits>
 
 SimulatedDriver::SimulatedDriver(Timing timing, std::shared_ptr<SimulatedDevice> device)
     : m_timing(timing)
@@ -23,6 +24,7 @@ void SimulatedDriver::setTiming(Timing timing)
         m_lineStartMs = m_lastNow;
         m_lineSent = 0;
     }
+    update();
 }
 
 void SimulatedDriver::setTimeSource(TimeSource source)
@@ -31,6 +33,15 @@ void SimulatedDriver::setTimeSource(TimeSource source)
     m_lastNow = now();
     m_lineStartMs = m_lastNow;
     m_lineSent = 0;
+    scheduleWake();
+}
+
+void SimulatedDriver::unplug()
+{
+    m_unplugged = true;
+    if (m_open)
+        announce(0);
+    scheduleWake();
 }
 
 qint64 SimulatedDriver::now() const
@@ -130,6 +141,9 @@ FT_STATUS SimulatedDriver::write(FT_HANDLE handle, const void *buffer, quint32 t
         return FT_INVALID_PARAMETER;
     update();
     m_device->receive(QByteArray(static_cast<const char *>(buffer), qsizetype(toWrite)), m_lastNow);
+    if (toWrite > 0)
+        m_lastWriteMs = m_lastNow;
+    update(); // the device's answer sets off now
     *written = toWrite;
     return FT_OK;
 }
@@ -141,8 +155,21 @@ FT_STATUS SimulatedDriver::close(FT_HANDLE handle)
     if (!m_open || handle != this)
         return FT_INVALID_HANDLE;
     m_open = false;
+    m_notify = nullptr;
+    m_notifyMask = 0;
     dropOutput();
+    scheduleWake();
     return m_unplugged ? FT_IO_ERROR : FT_OK;
+}
+
+FT_STATUS SimulatedDriver::setEventNotification(FT_HANDLE handle, quint32 mask, Notification notify)
+{
+    if (const FT_STATUS status = checkHandle(handle); status != FT_OK)
+        return status;
+    m_notifyMask = mask;
+    m_notify = mask != 0 ? std::move(notify) : Notification();
+    scheduleWake();
+    return FT_OK;
 }
 
 FT_STATUS SimulatedDriver::checkHandle(FT_HANDLE handle) const
@@ -154,6 +181,7 @@ FT_STATUS SimulatedDriver::checkHandle(FT_HANDLE handle) const
 
 void SimulatedDriver::update()
 {
+    const qint64 arrivedBefore = m_arrived;
     // The time source may be anything; the line never runs backwards.
     m_lastNow = qMax(m_lastNow, now());
     m_device->advanceTo(m_lastNow);
@@ -171,6 +199,9 @@ void SimulatedDriver::update()
         m_output += chunk.bytes;
     }
     moveArrivedBytes(m_lastNow);
+    if (m_arrived > arrivedBefore)
+        announce(FT_EVENT_RXCHAR);
+    scheduleWake();
 }
 
 void SimulatedDriver::moveArrivedBytes(qint64 untilMs)
@@ -196,4 +227,47 @@ void SimulatedDriver::dropOutput()
     m_arrived = 0;
     m_lineStartMs = m_lastNow = qMax(m_lastNow, now());
     m_lineSent = 0;
+}
+
+// A failure (event 0) is announced whatever was asked for.
+void SimulatedDriver::announce(quint32 event)
+{
+    if (m_notify && (event == 0 || (m_notifyMask & event)))
+        m_notify();
+}
+
+void SimulatedDriver::scheduleWake()
+{
+    const bool listening = m_open && !m_unplugged && m_notify && !m_timeSource;
+    if (!listening) {
+        if (m_wakeTimer)
+            m_wakeTimer->stop();
+        return;
+    }
+    qint64 dueMs = std::numeric_limits<qint64>::max();
+    if (m_output.size() > m_arrived) {
+        // Bytes on the line arrive one by one: the next one is due once the
+        // line has carried it (at once in Instant timing).
+        dueMs = m_timing == Timing::Instant ? m_lastNow
+                                            : m_lineStartMs
+                + ((m_lineSent + 1) * 1000 + wireBytesPerSecond - 1) / wireBytesPerSecond;
+    }
+    // The device answers a command without a line end once the host has
+    // been silent for its pause.
+    if (const qint64 pauseEnd = m_lastWriteMs + SimulatedDevice::commandPauseMs;
+        pauseEnd > m_lastNow)
+        dueMs = qMin(dueMs, pauseEnd);
+    if (dueMs == std::numeric_limits<qint64>::max()) {
+        if (m_wakeTimer)
+            m_wakeTimer->stop();
+        return;
+    }
+    if (!m_wakeTimer) {
+        m_wakeTimer = std::make_unique<QTimer>();
+        m_wakeTimer->setSingleShot(true);
+        m_wakeTimer->setTimerType(Qt::PreciseTimer);
+        QObject::connect(m_wakeTimer.get(), &QTimer::timeout, m_wakeTimer.get(),
+                         [this] { update(); });
+    }
+    m_wakeTimer->start(int(qBound(qint64(0), dueMs - now(), qint64(1000 * 1000))));
 }

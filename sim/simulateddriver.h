@@ -6,8 +6,10 @@
 #include <QElapsedTimer>
 
 #include <functional>
+#include <limits>
 #include <memory>
 
+class QTimer;
 class SimulatedDevice;
 
 // The link's driver backend for a simulated Kalvor II: one converter in the
@@ -15,6 +17,16 @@ class SimulatedDevice;
 // once; what the device sends reaches the receive queue either all at once
 // (for tests) or at the pace of the real line, 115200 baud with 8N1 framing,
 // that is 10 bits and so 11,520 bytes per second.
+//
+// Bytes reach the receive queue as the driver's calls bring the line up to
+// the time, and it announces them then (setEventNotification), and an unplug
+// too. In real time, while someone listens, it also wakes by itself when the
+// next bytes are due (the next byte on the line, or the end of the pause
+// after which the device answers a command without a line end), so that a
+// host that does not poll hears of them; this needs an event loop. With a
+// handed-in time source, time moves only when its owner says, and no timer
+// runs. Text the device says of its own accord (SimulatedDevice::say) is
+// found at the next call.
 class SimulatedDriver : public FtdiDriver
 {
 public:
@@ -41,7 +53,7 @@ public:
     bool isOpen() const { return m_open; }
     // Pulls the converter out: the list is empty and every call on the open
     // handle fails with an I/O error from now on, as after a real unplug.
-    void unplug() { m_unplugged = true; }
+    void unplug();
     // Plugs it back in: listed again, and it opens again once the old handle
     // is closed. The device behind it keeps its settings and memory.
     void replug() { m_unplugged = false; }
@@ -61,6 +73,7 @@ public:
     FT_STATUS write(FT_HANDLE handle, const void *buffer, quint32 toWrite,
                     quint32 *written) override;
     FT_STATUS close(FT_HANDLE handle) override;
+    FT_STATUS setEventNotification(FT_HANDLE handle, quint32 mask, Notification notify) override;
 
 private:
     // FT_OK for the open converter's handle, otherwise the call's failure.
@@ -69,6 +82,9 @@ private:
     void update();
     void moveArrivedBytes(qint64 untilMs);
     void dropOutput();
+    void announce(quint32 event);
+    // Arms the wake timer for the next time bytes are due, or stops it.
+    void scheduleWake();
 
     Timing m_timing;
     std::shared_ptr<SimulatedDevice> m_device;
@@ -94,4 +110,9 @@ private:
     // have arrived since then.
     qint64 m_lineStartMs = 0;
     qint64 m_lineSent = 0;
+
+    Notification m_notify;
+    quint32 m_notifyMask = 0;
+    std::unique_ptr<QTimer> m_wakeTimer; // made when first needed
+    qint64 m_lastWriteMs = std::numeric_limits<qint64>::min() / 2;
 };

@@ -5,7 +5,9 @@
 #include <QByteArray>
 
 // A converter whose device "sends" the bytes of a capture and ignores every
-// command written to it.
+// command written to it. The whole capture waits in the receive queue from
+// the start, so there is nothing to announce: it offers no event
+// notification, and the link polls it.
 class ReplayDriver : public FtdiDriver
 {
 public:

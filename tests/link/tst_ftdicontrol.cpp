@@ -3,7 +3,11 @@
 
 #include "fakedriver.h"
 #include "link/ftdi_control.h"
+#include "sim/simulateddevice.h"
+#include "sim/simulateddriver.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTest>
 #include <QTimer>
@@ -59,6 +63,9 @@ private slots:
     void takeBytesPartialZeroAndTooMany();
     void unpluggedDriverClosesTheLink();
     void pollBacksOffWhenIdle();
+    void announcedBytesArePolledAtOnce();
+    void announcementInsideADriverCallWaits();
+    void simulatedConverterWakesTheQuietLink();
 };
 
 void TestFtdiControl::openWritesOpeningTextAfterSerialSettings()
@@ -264,6 +271,9 @@ void TestFtdiControl::pollBacksOffWhenIdle()
     QTRY_COMPARE(l.link->bytesAvailable(), 4);
 
     runEventLoop(FTDI_Control::fastWindowMs + 100);
+    // A driver that cannot announce its bytes keeps the slow poll.
+    QVERIFY(l.link->pollingTimer()->isActive());
+    QCOMPARE(l.link->pollingTimer()->interval(), FTDI_Control::slowPollMs);
     l.fake->getStatusCount = 0;
     runEventLoop(2000);
     const int silent = l.fake->getStatusCount;
@@ -285,6 +295,92 @@ void TestFtdiControl::pollBacksOffWhenIdle()
     l.fake->getStatusCount = 0;
     QTest::qWait(200);
     QCOMPARE(l.fake->getStatusCount, 0);
+}
+
+// A driver that announces arriving bytes: the quiet link is not polled at
+// all, an announcement polls at once (no timer tick needed), bytes start the
+// fast window again, and an announced failure closes the link.
+void TestFtdiControl::announcedBytesArePolledAtOnce()
+{
+    Link l([](FakeDriver &f) { f.notifies = true; });
+    l.link->openDevice(QString());
+    QCOMPARE(l.fake->notificationMask, quint32(FT_EVENT_RXCHAR));
+    runEventLoop(FTDI_Control::fastWindowMs + 100);
+    QVERIFY(!l.link->pollingTimer()->isActive());
+    l.fake->getStatusCount = 0;
+    runEventLoop(300);
+    QCOMPARE(l.fake->getStatusCount, 0);
+
+    l.fake->deliver("ab");
+    QCOMPARE(l.link->bytesAvailable(), 0); // not polled inside the announcement
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(l.take(2), QByteArray("ab"));
+    QVERIFY(l.link->pollingTimer()->isActive());
+    QCOMPARE(l.link->pollingTimer()->interval(), FTDI_Control::fastPollMs);
+
+    runEventLoop(FTDI_Control::fastWindowMs + 100);
+    QVERIFY(!l.link->pollingTimer()->isActive());
+    l.fake->unplugged = true;
+    l.fake->notify();
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(!l.link->isOpen());
+}
+
+// An event loop run from inside a driver call (here the fake's write)
+// neither polls through an announcement nor through the poll timer: the poll
+// comes right after the call.
+void TestFtdiControl::announcementInsideADriverCallWaits()
+{
+    Link l([](FakeDriver &f) { f.notifies = true; });
+    l.link->openDevice(QString());
+    int pollsInsideWrite = -1;
+    l.fake->onWrite = [&l, &pollsInsideWrite](const QByteArray &) {
+        const int before = l.fake->getStatusCount;
+        l.fake->deliver("answer");
+        QTest::qSleep(2 * FTDI_Control::fastPollMs);
+        QCoreApplication::processEvents();
+        pollsInsideWrite = l.fake->getStatusCount - before;
+    };
+    QCOMPARE(l.link->sendText(QStringLiteral("71\n")), 3);
+    l.fake->onWrite = nullptr;
+    QCOMPARE(pollsInsideWrite, 0);
+    QCOMPARE(l.link->bytesAvailable(), 0);
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(l.take(6), QByteArray("answer"));
+}
+
+// The simulated converter in real time wakes a link that does not poll: the
+// device's answer to a command without a line end (due after its pause, then
+// at the wire rate) reaches the link with the poll timer stopped, and an
+// unplug closes the link at the next turn of the event loop.
+void TestFtdiControl::simulatedConverterWakesTheQuietLink()
+{
+    auto made = std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate,
+                                                  SimulatedDevice::createDemo());
+    SimulatedDriver *driver = made.get();
+    FTDI_Control link(std::move(made));
+    QCOMPARE(link.openDevice(QString()), false);
+    runEventLoop(FTDI_Control::fastWindowMs + 300);
+    QVERIFY(!link.pollingTimer()->isActive());
+    QByteArray greeting(link.bytesAvailable(), '\0');
+    link.takeBytes(greeting.data(), int(greeting.size()));
+
+    QCOMPARE(link.sendText(QStringLiteral("2324")), 4);
+    link.pollingTimer()->stop();
+    QElapsedTimer waited;
+    waited.start();
+    while (link.bytesAvailable() == 0 && waited.elapsed() < 2000)
+        runEventLoop(1);
+    QVERIFY2(link.bytesAvailable() > 0, "the answer never reached the quiet link");
+    QVERIFY2(link.bytesAvailable() < 2000, "the answer came all at once, not at the wire rate");
+
+    runEventLoop(50);
+    link.pollingTimer()->stop();
+    QCoreApplication::sendPostedEvents(); // no poll of the stream left waiting
+    driver->unplug();
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(!link.isOpen());
+    QCOMPARE(link.status(), FT_STATUS(FT_IO_ERROR));
 }
 
 QTEST_GUILESS_MAIN(TestFtdiControl)

@@ -1,13 +1,18 @@
 // The real backend against a pseudo-terminal: the link's bytes arrive at the
-// other end, the other end's bytes arrive in the link, and closing the other
-// end (as an unplug does) makes later calls fail without a crash or a hang.
+// other end, the other end's bytes arrive in the link (at once, also while the
+// link does not poll), and closing the other end (as an unplug does) makes
+// later calls fail without a crash or a hang, and is noticed by itself.
 
 #include "controller/kalvoriicontrol.h"
 #include "link/ftdi_control.h"
 #include "link/serialportdriver.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTest>
+#include <QTimer>
+
+#include <algorithm>
 
 #include <fcntl.h>
 #include <pty.h>
@@ -31,6 +36,14 @@ QByteArray readAvailable(int fd, int expected, int timeoutMs = 3000)
     return out;
 }
 
+// The event loop as the program runs it, without the sleeps of QTest::qWait.
+void runEventLoop(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 } // namespace
 
 class TestSerialPortDriver : public QObject
@@ -42,6 +55,8 @@ private slots:
     void cleanup();
     void bytesFlowBothWays();
     void unplugMakesLaterCallsFail();
+    void quietLinkWakesOnArrivingBytes();
+    void unplugOfAQuietConverterIsNoticed();
     void noPortsMeansNoDevice();
     void portsInNaturalOrder();
     void converterPluggedInLaterIsFound();
@@ -112,6 +127,63 @@ void TestSerialPortDriver::unplugMakesLaterCallsFail()
     QTest::qWait(200); // nothing polls a closed link: no crash, no hang
     QCOMPARE(link.bytesAvailable(), 0);
     QVERIFY(timer.elapsed() < 6000);
+}
+
+// Once the line has been quiet for the fast window the link stops polling;
+// a byte from the device reaches its buffer within a few milliseconds all
+// the same.
+void TestSerialPortDriver::quietLinkWakesOnArrivingBytes()
+{
+    FTDI_Control link(std::make_unique<SerialPortDriver>(QStringList{m_slaveName}));
+    QCOMPARE(link.openDevice(QString()), false);
+    QCOMPARE(readAvailable(m_master, 6).size(), 6);
+    QList<qint64> delaysUs;
+    for (int sample = 0; sample < 3; ++sample) {
+        runEventLoop(FTDI_Control::fastWindowMs + 100);
+        QVERIFY(!link.pollingTimer()->isActive());
+        const char byte = char('a' + sample);
+        QElapsedTimer waited;
+        QCOMPARE(::write(m_master, &byte, 1), ssize_t(1));
+        waited.start();
+        QEventLoop loop;
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+            if (link.bytesAvailable() > 0 || waited.elapsed() > 1000)
+                loop.quit();
+        });
+        check.start(0);
+        loop.exec();
+        delaysUs << waited.nsecsElapsed() / 1000;
+        char got = 0;
+        QCOMPARE(link.takeBytes(&got, 1), 1);
+        QCOMPARE(got, byte);
+    }
+    std::sort(delaysUs.begin(), delaysUs.end());
+    QVERIFY2(delaysUs.at(1) <= 5000,
+             qPrintable(QStringLiteral("median %1 µs to the link's buffer").arg(delaysUs.at(1))));
+}
+
+// A converter pulled out while the line is quiet (and the link not polling)
+// is noticed by itself: the link closes and the window says so within a
+// fraction of a second, without a command that would find out.
+void TestSerialPortDriver::unplugOfAQuietConverterIsNoticed()
+{
+    KalvorIIControl controller(std::make_unique<SerialPortDriver>(QStringList{m_slaveName}));
+    QCOMPARE(controller.ui.FTDI_connection_LB->text(),
+             QStringLiteral("1 Kalvor 2 found and 1 connected"));
+    runEventLoop(FTDI_Control::fastWindowMs + 200);
+    QVERIFY(!controller.link->pollingTimer()->isActive());
+    ::close(m_slave);
+    m_slave = -1;
+    ::close(m_master);
+    m_master = -1;
+    QElapsedTimer timer;
+    timer.start();
+    QTRY_VERIFY_WITH_TIMEOUT(
+        controller.ui.FTDI_connection_LB->text().endsWith(QStringLiteral(" and 0 connected")),
+        3000);
+    QVERIFY2(timer.elapsed() < 500, qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
+    QVERIFY(!controller.link->isOpen());
 }
 
 // ttyUSB2 comes before ttyUSB10: the numbers in port names by value.

@@ -13,6 +13,19 @@ void FakeDriver::log(const QString &operation, const QByteArray &bytes, quint32 
     calls.append(Call{operation, bytes, a1, a2, a3, m_clock.elapsed()});
 }
 
+void FakeDriver::deliver(const QByteArray &bytes)
+{
+    incoming.append(bytes);
+    if (notificationMask & FT_EVENT_RXCHAR)
+        notify();
+}
+
+void FakeDriver::notify()
+{
+    if (notification)
+        notification();
+}
+
 QList<FakeDriver::Call> FakeDriver::callsOf(const QString &operation) const
 {
     QList<Call> result;
@@ -120,9 +133,29 @@ FT_STATUS FakeDriver::write(FT_HANDLE, const void *buffer, quint32 toWrite, quin
 FT_STATUS FakeDriver::close(FT_HANDLE)
 {
     log(QStringLiteral("close"));
+    if (unplugged) {
+        // The vanished converter's handle is gone all the same.
+        notification = nullptr;
+        notificationMask = 0;
+        return FT_IO_ERROR;
+    }
+    if (closeStatus == FT_OK) {
+        m_open = false;
+        notification = nullptr;
+        notificationMask = 0;
+    }
+    return closeStatus;
+}
+
+// Not logged with the other calls: tests that compare the call order do not
+// need to know whether the link asked.
+FT_STATUS FakeDriver::setEventNotification(FT_HANDLE, quint32 mask, Notification notify)
+{
+    if (!notifies)
+        return FT_NOT_SUPPORTED;
     if (unplugged)
         return FT_IO_ERROR;
-    if (closeStatus == FT_OK)
-        m_open = false;
-    return closeStatus;
+    notificationMask = mask;
+    notification = mask != 0 ? std::move(notify) : Notification();
+    return FT_OK;
 }

@@ -36,7 +36,11 @@ public:
     FT_STATUS closeStatus = FT_OK;
     FT_STATUS writeStatus = FT_OK;
     bool unplugged = false; // every call fails from now on, as after an unplug
-    void deliver(const QByteArray &bytes) { incoming.append(bytes); }
+    // Offers event notification (by default it cannot, and the link polls);
+    // deliver() then announces the bytes, notify() anything else.
+    bool notifies = false;
+    void deliver(const QByteArray &bytes);
+    void notify();
     QByteArray incoming;
     std::function<void(const QByteArray &)> onWrite; // called for every write
 
@@ -46,7 +50,9 @@ public:
     QByteArray writtenBytes() const;  // every byte written, in order
     QList<QByteArray> writes() const; // one entry per write call
     void clearLog() { calls.clear(); }
-    int getStatusCount = 0; // counted apart: the 1 ms poll makes many
+    int getStatusCount = 0;       // counted apart: the 1 ms poll makes many
+    quint32 notificationMask = 0; // as the link last asked for it
+    Notification notification;    // ended by close
 
     FT_STATUS createDeviceInfoList(quint32 *count) override;
     FT_STATUS open(int index, FT_HANDLE *handle) override;
@@ -59,6 +65,7 @@ public:
     FT_STATUS write(FT_HANDLE handle, const void *buffer, quint32 toWrite,
                     quint32 *written) override;
     FT_STATUS close(FT_HANDLE handle) override;
+    FT_STATUS setEventNotification(FT_HANDLE handle, quint32 mask, Notification notify) override;
 
 private:
     void log(const QString &operation, const QByteArray &bytes = {}, quint32 a1 = 0, quint32 a2 = 0,
