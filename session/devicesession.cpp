@@ -254,6 +254,7 @@ void DeviceSession::receiveOnce()
     }
     QByteArray buffer(n, '\0');
     buffer.truncate(m_link->takeBytes(buffer.data(), n));
+    emit bytesReceived(buffer);
     const QString text = receivedText(buffer);
     if (text.isEmpty())
         return;
@@ -441,6 +442,7 @@ DeviceSession::ReadStart DeviceSession::readMemory()
         return ReadStart::NotSent;
     }
     m_read.commandSent(Clock::steadyMs());
+    emit readStarted();
     emit readChanged();
     return ReadStart::Started;
 }

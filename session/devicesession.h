@@ -161,6 +161,8 @@ public:
 signals:
     void connectionChanged();
     void commandRunningChanged();
+    // A read's command went out: its rows follow.
+    void readStarted();
     // A read started, made progress, ended or opened again.
     void readChanged();
     void rowsCleared();
@@ -170,6 +172,9 @@ signals:
     // length; and a command text echoed into it as a paragraph of its own.
     void logText(const QString &text);
     void logCommand(const QString &echo);
+    // The bytes one receive run took from the link, as the converter gave
+    // them (zero bytes already dropped), for whoever keeps a read's bytes.
+    void bytesReceived(const QByteArray &bytes);
     void settingsWriteEnded(const SettingsWriteOutcome &outcome);
 
 private:
