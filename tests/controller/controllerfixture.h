@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controller/kalvoriicontrol.h"
+#include "devicerecord.h"
 #include "fakedriver.h"
 #include "link/ftdi_control.h"
 
@@ -9,18 +10,6 @@
 
 #include <functional>
 #include <memory>
-
-// One measurement record as the device sends it, with its separator.
-inline QByteArray deviceRecord(int number, const char *stamp = "2012:03:05:1:14:07:59",
-                               const char *force = "2,34", const char *position = "045",
-                               const char *id = "004")
-{
-    return QStringLiteral("Nr.: %1\nJJJJ:MM:DD:d:hh:mm:ss\n%2\nMesswert: %3Pos.: %4ID: %5\n"
-                          "=========================\n")
-        .arg(number)
-        .arg(QLatin1String(stamp), QLatin1String(force), QLatin1String(position), QLatin1String(id))
-        .toLatin1();
-}
 
 // A controller on a fake converter. The controller's own timers are stopped
 // unless asked for, so that a test decides when the receive run and the

@@ -74,8 +74,7 @@ void TestCommands::readMemoryClearsTableAndRestartsNumbering()
     QCOMPARE(f.controller->measurementNumber, 1);
     f.fake->onWrite = nullptr;
 
-    f.receive("Nr.: 17\nJJJJ:MM:DD:d:hh:mm:ss\n2012:03:05:1:14:07:59\n"
-              "Messwert: 2,34Pos.: 045ID: 004\n=========================\n");
+    f.receive(deviceRecord(17));
     f.clockTick();
     QCOMPARE(tree->topLevelItemCount(), 1);
     QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("1"));

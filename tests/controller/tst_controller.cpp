@@ -16,18 +16,6 @@
 #include <QDateEdit>
 #include <QTimeEdit>
 
-namespace {
-
-QString record(int number, const char *stamp, const char *force, const char *pos, const char *id)
-{
-    return QStringLiteral("Nr.: %1\nJJJJ:MM:DD:d:hh:mm:ss\n%2\nMesswert: %3Pos.: %4ID: %5\n"
-                          "=========================\n")
-        .arg(number)
-        .arg(QLatin1String(stamp), QLatin1String(force), QLatin1String(pos), QLatin1String(id));
-}
-
-} // namespace
-
 class TestController : public QObject
 {
     Q_OBJECT
@@ -511,10 +499,10 @@ void TestController::clockShowsDateAndTimeWithoutParsing()
 void TestController::clockDrainsAtMost250CallsPerTick()
 {
     ControllerFixture f;
-    QString text;
+    QByteArray text;
     for (int i = 1; i <= 300; ++i)
-        text += record(i, "2012:03:05:1:14:07:59", "2,34", "045", "004");
-    f.receive(text.toLatin1());
+        text += deviceRecord(i);
+    f.receive(text);
     f.clockTick();
     QTreeWidget *tree = f.ui().Messwert_treeWidget;
     QCOMPARE(tree->topLevelItemCount(), 250);

@@ -19,15 +19,6 @@
 
 namespace {
 
-QByteArray record(int number)
-{
-    return QStringLiteral("Nr.: %1\nJJJJ:MM:DD:d:hh:mm:ss\n2026:11:%2:1:14:07:59\n"
-                          "Messwert: 2,34Pos.: 045ID: 004\n=========================\n")
-        .arg(number)
-        .arg(10 + number % 20)
-        .toLatin1();
-}
-
 // The tick that takes longest while the controller works off what it has.
 qint64 worstTick(ControllerFixture &f, int ticks)
 {
@@ -77,7 +68,7 @@ void TestFaults::unplugDuringMemoryReadKeepsRows()
     f.ui().ReadSpeicher_PB->click();
     QByteArray memory;
     for (int i = 1; i <= 40; ++i)
-        memory += record(i);
+        memory += deviceRecord(i);
     f.fake->deliver(memory.left(memory.size() / 2));
     QTRY_VERIFY(f.ui().Messwert_treeWidget->topLevelItemCount() >= 19);
     const int rows = f.ui().Messwert_treeWidget->topLevelItemCount();

@@ -3,6 +3,7 @@
 // is itself held to the worked examples before it serves as the oracle of the
 // differential test.
 
+#include "devicerecord.h"
 #include "protocol/receivedtext.h"
 #include "protocol/reportdrain.h"
 #include "protocol/reportparser.h"
@@ -22,10 +23,8 @@ QString closed(const QString &body)
     return body + u'\n' + S;
 }
 
-const QString record17 = QStringLiteral(
-    "Nr.: 17\nJJJJ:MM:DD:d:hh:mm:ss\n2012:03:05:1:14:07:59\nMesswert: 2,34Pos.: 045ID: 004\n");
-const QString record18 = QStringLiteral(
-    "Nr.: 18\nJJJJ:MM:DD:d:hh:mm:ss\n2012:03:06:2:15:08:00\nMesswert: 1,26Pos.: 100ID: 007\n");
+const QString record17 = recordText(17);
+const QString record18 = recordText(18, "2012:03:06:2:15:08:00", "1,26", "100", "007");
 
 struct Outcome
 {
@@ -123,14 +122,9 @@ QString oneReport(int count)
 {
     QString text = closed(
         QStringLiteral("fill level: 001\nEntries : %1").arg(count, 4, 10, QLatin1Char('0')));
-    for (int i = 1; i <= count; ++i) {
-        text += QStringLiteral("Nr.: %1\nJJJJ:MM:DD:d:hh:mm:ss\n2012:03:05:1:14:07:59\n"
-                               "Messwert: 2,34Pos.: 045ID: 004")
-                    .arg(i);
-        if (i < count)
-            text += u'\n';
-    }
-    return closed(text);
+    for (int i = 1; i <= count; ++i)
+        text += recordText(i);
+    return text + S;
 }
 
 struct Drained
@@ -425,22 +419,18 @@ void TestReportParser::measurementRecord_data()
     add("running number continues", 50, 41, QStringLiteral("41|2012:03:05|14:07:59|2.34|2.25|4"),
         "50 42 0");
 
-    QTest::newRow("four-digit force") << QStringList{closed(QStringLiteral(
-        "Nr.: 3\nJJJJ:MM:DD:d:hh:mm:ss\n2020:12:31:4:23:59:58\nMesswert: 1234Pos.: 007ID: 120\n"))}
-                                      << 1500 << 1 << "T"
-                                      << QStringList{row(
-                                             QStringLiteral("1|2020:12:31|23:59:58|1234|0.7|120"))}
-                                      << "120\n"
-                                      << ""
-                                      << "1500 2 0";
-    QTest::newRow("decimal point in the force") << QStringList{closed(QStringLiteral(
-        "Nr.: 3\nJJJJ:MM:DD:d:hh:mm:ss\n2020:12:31:4:23:59:58\nMesswert: 12.5Pos.: 150ID: 000\n"))}
-                                                << 200 << 1 << "T"
-                                                << QStringList{row(QStringLiteral(
-                                                       "1|2020:12:31|23:59:58|12.5|15|0"))}
-                                                << "000\n"
-                                                << ""
-                                                << "200 2 0";
+    QTest::newRow("four-digit force")
+        << QStringList{closed(recordText(3, "2020:12:31:4:23:59:58", "1234", "007", "120"))} << 1500
+        << 1 << "T" << QStringList{row(QStringLiteral("1|2020:12:31|23:59:58|1234|0.7|120"))}
+        << "120\n"
+        << ""
+        << "1500 2 0";
+    QTest::newRow("decimal point in the force")
+        << QStringList{closed(recordText(3, "2020:12:31:4:23:59:58", "12.5", "150", "000"))} << 200
+        << 1 << "T" << QStringList{row(QStringLiteral("1|2020:12:31|23:59:58|12.5|15|0"))}
+        << "000\n"
+        << ""
+        << "200 2 0";
 }
 
 void TestReportParser::twoRecords_data()
@@ -776,9 +766,7 @@ void TestReportParser::rowNumbersAreTheShownNumbers()
     int number = 1;
     float raw = 0;
     ParserState state{range, number, raw};
-    QString accumulator = closed(QStringLiteral("Nr.: 9\nJJJJ:MM:DD:d:hh:mm:ss\n%1\nMesswert: "
-                                                "%2Pos.: 045ID: 004")
-                                     .arg(stamp, force));
+    QString accumulator = recordText(9, stamp, force) + S;
     QVERIFY(parser.parseReport(accumulator, state, sink));
     QCOMPARE(sink.typedRows().size(), 1);
     const MeasurementRow &row = sink.typedRows().at(0);
