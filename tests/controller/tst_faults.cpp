@@ -10,30 +10,11 @@
 #include "sim/simulateddriver.h"
 #include "ui/measurementchart.h"
 
-#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTextBlock>
 #include <QTextDocument>
-
-namespace {
-
-// The tick that takes longest while the controller works off what it has.
-qint64 worstTick(ControllerFixture &f, int ticks)
-{
-    qint64 worst = 0;
-    for (int i = 0; i < ticks; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        f.controller->receiveOnce();
-        f.controller->clockTick();
-        worst = qMax(worst, timer.elapsed());
-    }
-    return worst;
-}
-
-} // namespace
 
 class TestFaults : public QObject
 {
@@ -160,7 +141,7 @@ void TestFaults::receiveLogStaysBounded()
     for (int i = 0; i < 110000; ++i)
         lines += "L\n";
     lines += "the last line";
-    f.receiveAll(lines);
+    f.receive(lines);
     // Everything still reaches the parser's accumulator.
     QCOMPARE(f.controller->receiveAccumulator.size(), lines.size());
     const QTextDocument *log = f.ui().Incoming_Data_TextEdit->document();
@@ -215,7 +196,7 @@ void TestFaults::garbage()
     ControllerFixture f;
     f.fake->deliver(bytes);
     f.pollAll();
-    const qint64 worst = worstTick(f, 60);
+    const qint64 worst = f.worstTick(60);
     QVERIFY2(worst < 250, qPrintable(QStringLiteral("a tick took %1 ms").arg(worst)));
     // Whatever came in, the window still answers and the values stay in range.
     QVERIFY(f.ui().Speicherbelegung_PB->value() >= 0 && f.ui().Speicherbelegung_PB->value() <= 100);
@@ -230,9 +211,9 @@ void TestFaults::longTextWithoutSeparatorStaysCheap()
     QByteArray text;
     while (text.size() < 1024 * 1024)
         text += "Messwert: 12,34Pos.: 045ID: 004 and more text without an end\n";
-    f.receiveAll(text);
+    f.receive(text);
     QCOMPARE(f.controller->receiveAccumulator.size(), text.size());
-    const qint64 worst = worstTick(f, 3);
+    const qint64 worst = f.worstTick(3);
     QVERIFY2(worst < 100, qPrintable(QStringLiteral("a tick over 1 MB took %1 ms").arg(worst)));
     // Nothing is parsed before a separator arrives, and nothing is lost.
     QCOMPARE(f.controller->receiveAccumulator.size(), text.size());
@@ -331,7 +312,7 @@ void TestFaults::readAgainAfterABrokenOffRecord()
     ControllerFixture f;
     f.tellMeasuringRange();
     f.ui().ReadSpeicher_PB->click();
-    f.receiveAll(deviceRecord(1).left(30));
+    f.receive(deviceRecord(1).left(30));
     Clock::skip(MemoryRead::startQuietMs);
     f.clockTick();
     QVERIFY(f.ui().ReadStatus_lb->text().startsWith(QStringLiteral("Nur 0 ")));
@@ -363,7 +344,7 @@ void TestFaults::unplugBeforeParsingKeepsTheScale()
     QVERIFY(!f.controller->link->isOpen());
     f.clockTick(); // the loss is noticed before the rows are parsed
     for (int tick = 0; tick < 5; ++tick) {
-        f.receiveOnce();
+        f.controller->receiveOnce();
         f.clockTick();
     }
     QCOMPARE(f.controller->rows().size(), 2);
@@ -465,7 +446,7 @@ void TestFaults::rowsAfterTheEndOpenTheReadAgain()
     QByteArray rest;
     for (int i = firstPart + 1; i <= records; ++i)
         rest += deviceRecord(i);
-    f.receiveAll(rest.left(rest.size() / 2));
+    f.receive(rest.left(rest.size() / 2));
     f.clockTick();
     QVERIFY(f.controller->memoryRead().running());
     QVERIFY(!f.ui().ExportMesswerte_PB->isEnabled());
