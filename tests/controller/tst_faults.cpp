@@ -4,10 +4,7 @@
 #include "controllerfixture.h"
 #include "modal.h"
 #include "processusage.h"
-#include "protocol/devicesettings.h"
 #include "session/clock.h"
-#include "sim/simulateddevice.h"
-#include "sim/simulateddriver.h"
 #include "ui/measurementchart.h"
 
 #include <QMessageBox>
@@ -22,7 +19,6 @@ class TestFaults : public QObject
 
 private slots:
     void unplugDuringMemoryReadKeepsRows();
-    void unplugDuringSimulatedMemoryReadKeepsRows();
     void receiveLogStaysBounded();
     void silentDeviceChangesNothing();
     void garbage_data();
@@ -73,63 +69,6 @@ void TestFaults::unplugDuringMemoryReadKeepsRows()
     QTest::mouseClick(f.ui().ReadSpeicher_PB, Qt::LeftButton);
     QVERIFY(f.fake->writes().isEmpty());
     QCOMPARE(f.ui().Messwert_treeWidget->topLevelItemCount(), rows);
-}
-
-// The same on the simulated device, pulled out while its memory streams in at
-// the wire rate, and plugged back in: the window finds it again by itself
-// and reads its configuration, the rows stay.
-void TestFaults::unplugDuringSimulatedMemoryReadKeepsRows()
-{
-    auto made = std::make_unique<SimulatedDriver>(SimulatedDriver::Timing::WireRate,
-                                                  SimulatedDevice::createDemo());
-    SimulatedDriver *driver = made.get();
-    const auto owner = std::make_unique<KalvorIIControl>(std::move(made));
-    KalvorIIControl &controller = *owner;
-    Ui::KalvorIIControl &ui = controller.ui;
-    QTRY_COMPARE(ui.SerialNumber_lb->text(), driver->device().identity().serialNumber);
-    QTRY_VERIFY(ui.ReadSpeicher_PB->isEnabled());
-
-    QTreeWidget *tree = ui.Messwert_treeWidget;
-    ui.ReadSpeicher_PB->click();
-    QTRY_VERIFY(tree->topLevelItemCount() >= 20);
-    driver->unplug();
-    QTRY_COMPARE(ui.FTDI_connection_LB->text(), QStringLiteral("0 Kalvor 2 found and 0 connected"));
-    QTRY_VERIFY(ui.ReadStatus_lb->text().startsWith(QStringLiteral("Nur ")));
-    const int rows = tree->topLevelItemCount();
-    QVERIFY2(rows < driver->device().memory().size(), "the whole memory arrived before the unplug");
-    QCOMPARE(ui.ReadStatus_lb->text(),
-             QStringLiteral("Nur %1 von 150 Messwerten empfangen – bitte erneut lesen").arg(rows));
-    // Number and force of the last row.
-    const auto lastRow = [tree, rows] {
-        const QTreeWidgetItem *item = tree->topLevelItem(rows - 1);
-        return QStringList{item->text(0), item->text(3)};
-    };
-    const QStringList lastRowBefore = lastRow();
-
-    const double cpu = ProcessUsage::cpuPercentWhileRunning(1000);
-    QVERIFY2(cpu < 50.0, qPrintable(QStringLiteral("%1 % of a core while unplugged").arg(cpu)));
-    QCOMPARE(tree->topLevelItemCount(), rows);
-    QCOMPARE(lastRow(), lastRowBefore);
-    // Clearing is refused, not pretended: the fill bar keeps its value.
-    const int fill = ui.Speicherbelegung_PB->value();
-    for (QPushButton *button :
-         {ui.ReadConfig_PB, ui.WriteConfig_PB, ui.ReadSpeicher_PB, ui.ClearSpeicher_PB})
-        QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
-    QTest::mouseClick(ui.ClearSpeicher_PB, Qt::LeftButton);
-    QCOMPARE(ui.Speicherbelegung_PB->value(), fill);
-
-    // Back in, with other settings stored meanwhile: found, opened, read.
-    DeviceSettings changed = driver->device().settings();
-    changed.wakeThreshold = 77;
-    changed.deviceId = 0; // the field's minimum shows as a number, not "?"
-    driver->device().setSettings(changed);
-    driver->replug();
-    QTRY_COMPARE(ui.FTDI_connection_LB->text(), QStringLiteral("1 Kalvor 2 found and 1 connected"));
-    QTRY_COMPARE(ui.interruptValue_SB->value(), 77);
-    QCOMPARE(ui.geraeteID_SB->text(), QStringLiteral("0"));
-    QTRY_VERIFY(ui.ReadSpeicher_PB->isEnabled());
-    QCOMPARE(tree->topLevelItemCount(), rows);
-    QCOMPARE(lastRow(), lastRowBefore);
 }
 
 // The hidden receive log keeps at most the newest 100,000 lines (losing the

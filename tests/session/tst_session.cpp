@@ -1,8 +1,9 @@
-// The device session without any window, on a fake converter: the
-// connection, the receive run and the receive log's lines, the clock tick's
-// share of the parser, the memory read and its end, and the command
-// sequences with their bytes and pauses.
+// The device session without any window, on a fake converter and on the
+// simulated device: the connection, the receive run and the receive log's
+// lines, the clock tick's share of the parser, the memory read and its end,
+// and the command sequences with their bytes and pauses.
 
+#include "processusage.h"
 #include "protocol/devicesettings.h"
 #include "protocol/limits.h"
 #include "protocol/reportdrain.h"
@@ -13,9 +14,27 @@
 
 #include <QTest>
 
+#include <optional>
+
+Q_DECLARE_METATYPE(DeviceSettings)
+
 namespace {
 
 const QByteArray wake("\n");
+
+// The row a stored measurement must give on the device's measuring range,
+// computed from the device's own record, not from the parser.
+QStringList expectedRow(int number, const SimulatedMeasurement &m, int range)
+{
+    const int decimals = range > 999 ? 0 : (range < 100 ? 2 : 1);
+    const double mm = range == 50 ? m.positionRaw * 5 / 100.0 : m.positionRaw / 10.0;
+    return {QString::number(number),
+            m.time.toString(QStringLiteral("yyyy:MM:dd")),
+            m.time.toString(QStringLiteral("hh:mm:ss")),
+            QString::number(DeviceReports::wireForce(m.force), 'f', decimals),
+            QString::number(mm, 'g', 6),
+            QString::number(m.deviceId)};
+}
 
 } // namespace
 
@@ -37,6 +56,16 @@ private slots:
     void clockStopsWhenAccumulatorEmpties();
     void textWithoutSeparatorWaits();
     void configurationWriteSendsSixTextsWithPauses();
+    void memory_data();
+    void memory();
+    void rowsAppearWhileMemoryStreams();
+    void readRunsToItsEnd_data();
+    void readRunsToItsEnd();
+    void streamCutShort_data();
+    void streamCutShort();
+    void settingsWrittenComeBack_data();
+    void settingsWrittenComeBack();
+    void unplugAndReplugKeepTheRows();
 };
 
 // A converter that can be opened is greeted with the opening text and then,
@@ -312,6 +341,269 @@ void TestSession::configurationWriteSendsSixTextsWithPauses()
     QCOMPARE(echoes.join(u'\n'),
              QStringLiteral("622026:12:06:7:02:12:38\n3240\n4101\n\n51130\n430\n80005\n0010\n\n"
                             "75010\n"));
+}
+
+// What the simulated device holds is what the session reads, in both memory
+// layouts, on every measuring range and at the wire rate: the fill level and
+// every record as a row in the range's format, nothing more, and the read
+// ends complete.
+void TestSession::memory_data()
+{
+    QTest::addColumn<int>("records"); // -1: the demo's data set
+    QTest::addColumn<int>("range");
+    QTest::addColumn<int>("layout");
+    QTest::addColumn<bool>("wireRate");
+    const int perRecord = int(DeviceReports::MemoryLayout::PerRecord);
+    const int oneReport = int(DeviceReports::MemoryLayout::OneReport);
+    QTest::newRow("demo data set, at wire rate") << -1 << 50 << perRecord << true;
+    QTest::newRow("demo data set, one report") << -1 << 50 << oneReport << false;
+    QTest::newRow("empty memory, at wire rate") << 0 << 50 << perRecord << true;
+    QTest::newRow("empty memory, one report") << 0 << 50 << oneReport << false;
+    QTest::newRow("one record, at wire rate") << 1 << 50 << perRecord << true;
+    QTest::newRow("600 records") << 600 << 50 << perRecord << false;
+    QTest::newRow("600 records, one report") << 600 << 50 << oneReport << false;
+    QTest::newRow("200 kN range") << 300 << 200 << perRecord << false;
+    QTest::newRow("1500 kN range") << 300 << 1500 << perRecord << false;
+    QTest::newRow("full memory") << int(SimulatedDevice::memoryCapacity) << 50 << perRecord
+                                 << false;
+    QTest::newRow("full memory, one report")
+        << int(SimulatedDevice::memoryCapacity) << 50 << oneReport << false;
+}
+
+void TestSession::memory()
+{
+    QFETCH(int, records);
+    QFETCH(int, range);
+    QFETCH(int, layout);
+    QFETCH(bool, wireRate);
+    SimulatedSession s(records < 0 ? SimulatedDevice::createDemo()
+                                   : SimulatedDevice::createWithRecords(records, range),
+                       wireRate ? SimulatedDriver::Timing::WireRate
+                                : SimulatedDriver::Timing::Instant);
+    s.device().setMemoryLayout(DeviceReports::MemoryLayout(layout));
+    DeviceSession &session = *s.session;
+    // The range the configuration reported sets how the rows are written.
+    QVERIFY(session.configurationKnown());
+    const QList<SimulatedMeasurement> stored = s.device().memory();
+
+    QCOMPARE(session.readMemory(), DeviceSession::ReadStart::Started);
+    QVERIFY(s.runUntil([&] { return !session.memoryRead().running(); }));
+    s.run(300); // nothing more arrives
+    QCOMPARE(readStatus(session.memoryRead()).text,
+             QStringLiteral("%1 Messwerte gelesen").arg(stored.size()));
+    QCOMPARE(session.reported().fillLevel,
+             int(stored.size()) * 100 / SimulatedDevice::memoryCapacity);
+    QCOMPARE(session.rows().size(), stored.size());
+    for (int i = 0; i < stored.size(); ++i)
+        QCOMPARE(session.rows().at(i).cells, expectedRow(i + 1, stored.at(i), range));
+}
+
+// At the wire rate the rows follow the bytes, not the end of the report: half
+// the report's line time after the command, about half of them are there.
+void TestSession::rowsAppearWhileMemoryStreams()
+{
+    SimulatedSession s(SimulatedDevice::createDemo(), SimulatedDriver::Timing::WireRate);
+    DeviceSession &session = *s.session;
+    QCOMPARE(session.readMemory(), DeviceSession::ReadStart::Started);
+    const int total = int(SimulatedDevice::demoRecordCount);
+    const qint64 reportBytes
+        = DeviceReports::memory(s.device().memory(), SimulatedDevice::memoryCapacity).size();
+    s.run(reportBytes * 1000 / SimulatedDriver::wireBytesPerSecond / 2);
+    const auto halfway = session.rows().size();
+    QVERIFY2(halfway > total / 4 && halfway < total * 3 / 4, qPrintable(QString::number(halfway)));
+    QCOMPARE(session.reported().fillLevel, 1);
+    QVERIFY(s.runUntil([&] { return !session.memoryRead().running(); }));
+    QCOMPARE(session.rows().size(), total);
+}
+
+// From the command to the last row nothing can cut into a read: another
+// read, a clear or a configuration command is refused, and the rows are
+// exactly the stored records, numbered from 1. Afterwards the clear question
+// says what clearing would lose.
+void TestSession::readRunsToItsEnd_data()
+{
+    QTest::addColumn<int>("layout");
+    QTest::newRow("per record") << int(DeviceReports::MemoryLayout::PerRecord);
+    QTest::newRow("one report") << int(DeviceReports::MemoryLayout::OneReport);
+}
+
+void TestSession::readRunsToItsEnd()
+{
+    QFETCH(int, layout);
+    SimulatedSession s(SimulatedDevice::createWithRecords(1500, 50));
+    s.device().setMemoryLayout(DeviceReports::MemoryLayout(layout));
+    DeviceSession &session = *s.session;
+    QCOMPARE(clearQuestionDetail(session.memoryRead()),
+             QStringLiteral("Messwerte noch nicht gelesen"));
+
+    QCOMPARE(session.readMemory(), DeviceSession::ReadStart::Started);
+    QVERIFY(readStatus(session.memoryRead()).text.startsWith(QStringLiteral("Lese Messwerte … ")));
+    QVERIFY(!session.commandsAllowed());
+    QVERIFY(!session.readConfiguration());
+    QVERIFY(!session.writeConfiguration(s.device().settings()));
+    QCOMPARE(session.clearMemory(session.connection()), DeviceSession::ClearResult::NotAllowed);
+    s.run(150);
+    QCOMPARE(session.readMemory(), DeviceSession::ReadStart::NotAllowed);
+
+    QVERIFY(s.runUntil([&] { return !session.memoryRead().running(); }));
+    QCOMPARE(readStatus(session.memoryRead()).text, QStringLiteral("1500 Messwerte gelesen"));
+    QVERIFY(session.commandsAllowed());
+    const QList<SimulatedMeasurement> stored = s.device().memory();
+    QCOMPARE(session.rows().size(), 1500);
+    for (int i = 0; i < stored.size(); i += 149)
+        QCOMPARE(session.rows().at(i).cells, expectedRow(i + 1, stored.at(i), 50));
+    QCOMPARE(session.rows().at(1499).cells, expectedRow(1500, stored.at(1499), 50));
+    QCOMPARE(clearQuestionDetail(session.memoryRead()),
+             QStringLiteral("1500 Messwerte im Gerät, noch nicht exportiert"));
+}
+
+// The device breaks off mid-memory: once nothing more comes, the read ends,
+// keeps its rows and says, as a warning, that rows are missing.
+void TestSession::streamCutShort_data()
+{
+    QTest::addColumn<int>("layout");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("per record") << int(DeviceReports::MemoryLayout::PerRecord) << 40;
+    // Without its separator the report is never parsed.
+    QTest::newRow("one report") << int(DeviceReports::MemoryLayout::OneReport) << 0;
+}
+
+void TestSession::streamCutShort()
+{
+    QFETCH(int, layout);
+    QFETCH(int, rows);
+    SimulatedSession s(SimulatedDevice::createWithRecords(150, 50));
+    s.device().setMemoryLayout(DeviceReports::MemoryLayout(layout));
+    s.device().setRecordsSent(40);
+    DeviceSession &session = *s.session;
+    QCOMPARE(session.readMemory(), DeviceSession::ReadStart::Started);
+    QVERIFY(s.runUntil([&] {
+        return readStatus(session.memoryRead()).text
+            == QStringLiteral("Lese Messwerte … 40 von 150");
+    }));
+    s.run(300);
+    QCOMPARE(session.rows().size(), rows);
+    QVERIFY(session.memoryRead().running()); // still waiting for the rest
+
+    s.run(MemoryRead::quietMs);
+    QCOMPARE(readStatus(session.memoryRead()).text,
+             QStringLiteral("Nur %1 von 150 Messwerten empfangen – bitte erneut lesen").arg(rows));
+    QVERIFY(readStatus(session.memoryRead()).warning);
+    QVERIFY(session.commandsAllowed());
+    QCOMPARE(session.rows().size(), rows);
+    QCOMPARE(clearQuestionDetail(session.memoryRead()),
+             QStringLiteral("150 Messwerte im Gerät, nicht vollständig gelesen"));
+}
+
+// What a configuration write sends, the device keeps, with the PC's clock as
+// its own; read back, the device reports these settings with its identity,
+// and the write counts as confirmed.
+void TestSession::settingsWrittenComeBack_data()
+{
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<int>("firmware");
+    QTest::addColumn<QString>("checkDate");
+    QTest::addColumn<int>("sleeveRaw");
+    QTest::addColumn<int>("range");
+    QTest::addColumn<DeviceSettings>("written");
+    QTest::addColumn<QString>("firmwareShown");
+    QTest::addColumn<double>("sleeveShown");
+
+    QTest::newRow("demo device") << "004711" << 123 << "15.03.2026" << 45 << 50
+                                 << DeviceSettings{40, 1, 130, 0, 5, 10, 10} << "V 1.23" << 2.25;
+    QTest::newRow("other values") << "004711" << 123 << "15.03.2026" << 45 << 50
+                                  << DeviceSettings{77, 31, 5, 200, 2048, 4096, 255} << "V 1.23"
+                                  << 2.25;
+    QTest::newRow("negative sleeve, 100 kN")
+        << "A1B2C3" << 105 << "2026-03-15" << -25 << 100 << DeviceSettings{5, 0, 0, 0, 0, 0, 0}
+        << "V 1.5" << -2.5;
+    QTest::newRow("largest values, 1500 kN")
+        << "999999" << 1000 << "31.12.2099" << 999 << 1500
+        << DeviceSettings{255, 31, 255, 255, 2048, 4096, 255} << "V 10.0" << 99.9;
+}
+
+void TestSession::settingsWrittenComeBack()
+{
+    QFETCH(QString, serial);
+    QFETCH(int, firmware);
+    QFETCH(QString, checkDate);
+    QFETCH(int, sleeveRaw);
+    QFETCH(int, range);
+    QFETCH(DeviceSettings, written);
+    QFETCH(QString, firmwareShown);
+    QFETCH(double, sleeveShown);
+    auto device = SimulatedDevice::createEmpty();
+    device->setIdentity(DeviceIdentity{serial, firmware, checkDate, sleeveRaw, range});
+    SimulatedSession s(device, SimulatedDriver::Timing::WireRate);
+    DeviceSession &session = *s.session;
+    std::optional<SettingsWriteOutcome> outcome;
+    QObject::connect(&session, &DeviceSession::settingsWriteEnded, &session,
+                     [&outcome](const SettingsWriteOutcome &ended) { outcome = ended; });
+
+    const QDateTime instant(QDate(2026, 12, 6), QTime(2, 12, 38));
+    Clock::setFixed(instant);
+    QVERIFY(session.writeConfiguration(written));
+    Clock::setFixed(QDateTime());
+    QCOMPARE(s.device().settings(), written);
+    // The device clock was set to the PC's and runs on from there.
+    const QDateTime deviceClock = s.device().clock(s.driver->now());
+    const qint64 drift
+        = qAbs(deviceClock.secsTo(QDateTime(instant.date(), instant.time(), Qt::UTC)));
+    QVERIFY2(drift <= 5, qPrintable(QString::number(drift)));
+
+    QVERIFY(s.runUntil([&] { return outcome.has_value(); }));
+    QCOMPARE(outcome->status, SettingsWriteOutcome::Confirmed);
+    const ReportedDevice &reported = session.reported();
+    QCOMPARE(reported.settings, written);
+    QCOMPARE(reported.serialNumber, serial);
+    QCOMPARE(reported.firmwareVersion, firmwareShown);
+    QCOMPARE(reported.checkDate, checkDate);
+    QCOMPARE(session.measuringRange, range);
+    QVERIFY2(qAbs(reported.sleevePosition - sleeveShown) < 1e-5,
+             qPrintable(QString::number(reported.sleevePosition)));
+    QVERIFY(session.rows().isEmpty());
+}
+
+// The simulated device, pulled out while its memory streams in at the wire
+// rate and plugged back in: the read ends incomplete with the rows it got,
+// the gone converter is not polled, a clear is refused rather than pretended;
+// once back, the session finds the converter by itself and reads the settings
+// the device holds now, and the rows stay.
+void TestSession::unplugAndReplugKeepTheRows()
+{
+    SimulatedSession s(SimulatedDevice::createDemo(), SimulatedDriver::Timing::WireRate);
+    DeviceSession &session = *s.session;
+    QCOMPARE(session.readMemory(), DeviceSession::ReadStart::Started);
+    QVERIFY(s.runUntil([&] { return session.rows().size() >= 20; }));
+    s.driver->unplug();
+    QVERIFY(s.runUntil([&] { return !session.memoryRead().running(); }));
+    QVERIFY(!session.isConnected());
+    QCOMPARE(session.deviceCount(), 0);
+    const qsizetype rows = session.rows().size();
+    QVERIFY2(rows < s.device().memory().size(), "the whole memory arrived before the unplug");
+    QCOMPARE(readStatus(session.memoryRead()).text,
+             QStringLiteral("Nur %1 von 150 Messwerten empfangen – bitte erneut lesen").arg(rows));
+    const QStringList lastRow = session.rows().last().cells;
+
+    const double cpu = ProcessUsage::cpuPercentWhileRunning(1000);
+    QVERIFY2(cpu < 50.0, qPrintable(QStringLiteral("%1 % of a core while unplugged").arg(cpu)));
+    s.run(3000);
+    QCOMPARE(session.rows().size(), rows);
+    QCOMPARE(session.rows().last().cells, lastRow);
+    QVERIFY(!session.commandsAllowed());
+    QVERIFY(session.clearMemory(session.connection()) != DeviceSession::ClearResult::Cleared);
+    QCOMPARE(session.reported().fillLevel, -1);
+
+    // Back in, with other settings stored meanwhile: found, opened, read.
+    DeviceSettings changed = s.device().settings();
+    changed.wakeThreshold = 77;
+    s.device().setSettings(changed);
+    s.driver->replug();
+    QVERIFY(s.runUntil([&] { return session.configurationKnown(); }));
+    QCOMPARE(session.deviceCount(), 1);
+    QCOMPARE(session.reported().settings.wakeThreshold, 77);
+    QCOMPARE(session.rows().size(), rows);
+    QCOMPARE(session.rows().last().cells, lastRow);
 }
 
 QTEST_GUILESS_MAIN(TestSession)
