@@ -66,6 +66,9 @@ private slots:
     void settingsWrittenComeBack_data();
     void settingsWrittenComeBack();
     void unplugAndReplugKeepTheRows();
+    void longTextWithoutSeparatorStaysCheap();
+    void readAgainAfterABrokenOffRecord();
+    void unplugBeforeParsingKeepsTheScale();
 };
 
 // A converter that can be opened is greeted with the opening text and then,
@@ -604,6 +607,81 @@ void TestSession::unplugAndReplugKeepTheRows()
     QCOMPARE(session.reported().settings.wakeThreshold, 77);
     QCOMPARE(session.rows().size(), rows);
     QCOMPARE(session.rows().last().cells, lastRow);
+}
+
+// A megabyte without a separator costs a tick little; nothing is parsed
+// before a separator arrives, and nothing is lost.
+void TestSession::longTextWithoutSeparatorStaysCheap()
+{
+    SessionFixture f;
+    QByteArray text;
+    while (text.size() < 1024 * 1024)
+        text += "Messwert: 12,34Pos.: 045ID: 004 and more text without an end\n";
+    f.receive(text);
+    QCOMPARE(f.session->receiveAccumulator.size(), text.size());
+    const qint64 worst = f.worstTick(3);
+    QVERIFY2(worst < 100, qPrintable(QStringLiteral("a tick over 1 MB took %1 ms").arg(worst)));
+    QCOMPARE(f.session->receiveAccumulator.size(), text.size());
+    f.receive("=========================\n");
+    f.session->tick();
+    QVERIFY(f.session->receiveAccumulator.size() < 100);
+}
+
+// A read that ended in the middle of a record, then read again: the rest of
+// the broken record does not join the new memory report as a row.
+void TestSession::readAgainAfterABrokenOffRecord()
+{
+    SessionFixture f;
+    f.tellMeasuringRange();
+    QCOMPARE(f.session->readMemory(), DeviceSession::ReadStart::Started);
+    f.receive(deviceRecord(1).left(30));
+    Clock::skip(MemoryRead::startQuietMs);
+    f.session->tick();
+    QVERIFY(readStatus(f.session->memoryRead()).text.startsWith(QStringLiteral("Nur 0 ")));
+
+    QCOMPARE(f.session->readMemory(), DeviceSession::ReadStart::Started);
+    f.show(deviceRecord(1, "2026:12:01:2:08:00:00") + deviceRecord(2, "2026:12:01:2:08:00:05"));
+    const QList<MeasurementRow> &rows = f.session->rows();
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows.at(0).cells.at(MeasurementRow::Time), QStringLiteral("08:00:00"));
+    QCOMPARE(rows.at(1).cells.at(MeasurementRow::Number), QStringLiteral("2"));
+}
+
+// Records that wait to be parsed when the converter goes keep the scale of
+// the device that sent them, and the read ends with every row the wire
+// brought; the next device's memory can be read only once it has told its
+// own measuring range.
+void TestSession::unplugBeforeParsingKeepsTheScale()
+{
+    SessionFixture f;
+    f.tellMeasuringRange(50); // sleeve positions in steps of 0.05 mm
+    QCOMPARE(f.session->readMemory(), DeviceSession::ReadStart::Started);
+    // Both records wait in the link's buffer when the converter goes: they
+    // are still this read's rows, at this device's scale.
+    f.fake->deliver(deviceRecord(1, "2026:12:01:2:08:00:00", "2,34", "047")
+                    + deviceRecord(2, "2026:12:01:2:08:00:05", "2,34", "047"));
+    f.pollAll();
+    f.fake->unplugged = true;
+    f.poll();
+    QVERIFY(!f.session->link()->isOpen());
+    f.session->tick(); // the loss is noticed before the rows are parsed
+    for (int tick = 0; tick < 5; ++tick) {
+        f.session->receiveOnce();
+        f.session->tick();
+    }
+    QCOMPARE(f.session->rows().size(), 2);
+    for (const MeasurementRow &row : f.session->rows())
+        QCOMPARE(row.cells.at(MeasurementRow::SleevePosition), QStringLiteral("2.35"));
+    QCOMPARE(readStatus(f.session->memoryRead()).text,
+             QStringLiteral("Nur 2 Messwerte empfangen – bitte erneut lesen"));
+
+    // Another device: no read before it has told its range.
+    f.fake->unplugged = false;
+    f.session->lookForConverter();
+    QVERIFY(f.session->isConnected());
+    QCOMPARE(f.session->readMemory(), DeviceSession::ReadStart::NotAllowed);
+    f.tellMeasuringRange(100);
+    QVERIFY(f.session->configurationKnown());
 }
 
 QTEST_GUILESS_MAIN(TestSession)
