@@ -5,6 +5,7 @@
 
 #include "devicerecord.h"
 #include "protocol/receivedtext.h"
+#include "protocol/reportblock.h"
 #include "protocol/reportdrain.h"
 #include "protocol/reportparser.h"
 #include "referencereportparser.h"
@@ -195,6 +196,8 @@ private slots:
     void rowNumbersAreTheShownNumbers();
     void receivedText_data();
     void receivedText();
+    void reportBlockAnswersAsASearchWould_data();
+    void reportBlockAnswersAsASearchWould();
 };
 
 void TestReportParser::chunkTaking_data()
@@ -795,6 +798,70 @@ void TestReportParser::receivedText()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     QCOMPARE(::receivedText(bytes), text);
+}
+
+// The parser's block remembers where its labels stand, so that a long report
+// is not searched again on every call; whatever it remembers must never make
+// it answer other than a plain search of its text. Steps: "drop n",
+// "remove <label>", "append <text>", "take <text>" (appendOwned). Before
+// every step each label is asked for, so that the block has something to
+// remember that the step may make wrong.
+void TestReportParser::reportBlockAnswersAsASearchWould_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("steps");
+    // A position found behind a removal moves with the text.
+    QTest::newRow("index kept after a removal") << "xxID: yyPos.: 1" << QStringList{"remove ID: "};
+    // A label found in text dropped since is gone; the next one counts.
+    QTest::newRow("label in dropped text") << "Nr.: 1 Nr.: 2" << QStringList{"drop 3"};
+    // Appending gives the dropped front back: what is known moves with it.
+    QTest::newRow("front given back on append")
+        << "abNr.: 1" << QStringList{"drop 1", "append ID: 7"};
+    QTest::newRow("front given back on take") << "abNr.: 1" << QStringList{"drop 1", "take ID: 7"};
+    // A block emptied by a removal takes a string over: nothing known stays.
+    QTest::newRow("emptied, then taken over")
+        << "xID: " << QStringList{"drop 1", "remove ID: ", "take Nr.: 5"};
+    // A removal joins text into a label that starts in front of it.
+    QTest::newRow("label joined across a removal") << "xNr.ID: :y" << QStringList{"remove ID: "};
+    // A label found reaching into removed text is gone.
+    QTest::newRow("label spanning a removal") << "Pos.: 045" << QStringList{"remove s.: "};
+    // One pass, as QString::remove: what the removals join stays.
+    QTest::newRow("one pass of removals") << "akkNNb" << QStringList{"remove kN"};
+    // The scan stopped at one label; another that began inside it is there.
+    QTest::newRow("labels overlapping where a scan stopped") << "xABC" << QStringList{};
+}
+
+void TestReportParser::reportBlockAnswersAsASearchWould()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, steps);
+    const QStringList labels = {"AB", "BC", "Nr.:", "ID: ", "Pos.: ", "s.: ", "kN"};
+    ReportBlock block(labels);
+    block.append(text);
+    for (int step = 0;; ++step) {
+        QCOMPARE(block.text(), text);
+        for (int label = 0; label < labels.size(); ++label)
+            QVERIFY2(
+                block.indexOf(label) == text.indexOf(labels.at(label)),
+                qPrintable(QStringLiteral("%1 before step %2").arg(labels.at(label)).arg(step)));
+        if (step == steps.size())
+            break;
+        const QString action = steps.at(step).section(u' ', 0, 0);
+        const QString argument = steps.at(step).section(u' ', 1);
+        if (action == QLatin1String("drop")) {
+            block.drop(argument.toInt());
+            text.remove(0, argument.toInt());
+        } else if (action == QLatin1String("remove")) {
+            QCOMPARE(block.removeAll(int(labels.indexOf(argument))), text.contains(argument));
+            text.remove(argument);
+        } else {
+            if (action == QLatin1String("append"))
+                block.append(argument);
+            else
+                block.appendOwned(QString(argument));
+            text += argument;
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestReportParser)
