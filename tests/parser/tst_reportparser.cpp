@@ -4,6 +4,7 @@
 // differential test.
 
 #include "devicerecord.h"
+#include "protocol/limits.h"
 #include "protocol/receivedtext.h"
 #include "protocol/reportblock.h"
 #include "protocol/reportdrain.h"
@@ -152,7 +153,7 @@ Drained drain(const QString &text)
             [&](QString &accumulator) {
                 return parser.parseReport(accumulator, state, result.sink);
             },
-            [&] { return parser.recordWaiting(); });
+            [&] { return parser.recordWaiting(); }, Limits::drainCallsPerTick);
         result.rowsAfterTick << int(result.sink.rows().size());
         if (!changed)
             break;
@@ -689,7 +690,8 @@ void TestReportParser::replacedAccumulatorIsSearchedAgain()
 }
 
 // A memory sent as one report, with nothing or another report behind it:
-// every record becomes a row, 250 a tick, and what follows is read too.
+// every record becomes a row, a tick's limit of them a tick, and what follows
+// is read too.
 void TestReportParser::oneReportIsWorkedOffRecordByRecord_data()
 {
     QTest::addColumn<QString>("text");
@@ -700,8 +702,10 @@ void TestReportParser::oneReportIsWorkedOffRecordByRecord_data()
     QTest::newRow("a configuration report behind it")
         << oneReport(10) + configuration << QList<int>{10, 10} << "654321";
     // The first call of the first tick takes the fill-level report.
-    QTest::newRow("300 records: 250 calls a tick")
-        << oneReport(300) + configuration << QList<int>{249, 300, 300} << "654321";
+    constexpr int limit = Limits::drainCallsPerTick;
+    QTest::newRow("more records than a tick's calls")
+        << oneReport(limit + 50) + configuration << QList<int>{limit - 1, limit + 50, limit + 50}
+        << "654321";
 }
 
 void TestReportParser::oneReportIsWorkedOffRecordByRecord()
