@@ -11,7 +11,9 @@
 // arrived behind them, so every report here is a body whose values stand at
 // their field widths, a line end, the separator and another line end. The line
 // end in front of the separator is the one character the program throws away
-// there.
+// there. The separator and the labels are literal copies of the device's texts
+// on purpose, not the program's constants: the simulated device holds the
+// program to what a real one sends.
 namespace DeviceReports {
 
 inline constexpr char separator[] = "=========================";

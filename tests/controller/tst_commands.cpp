@@ -25,29 +25,17 @@ class TestCommands : public QObject
     Q_OBJECT
 
 private slots:
-    void readConfigurationWakesThenAsks();
     void readMemoryClearsTableAndRestartsNumbering();
     void commandsOnClosedLinkSendNothingAndDoNotWait();
     void clearAsksFirst_data();
     void clearAsksFirst();
     void clearConfirmedSendsAndZeroesFillBar();
-    void configurationWriteSendsSixTextsWithPauses();
     void secondWritePressDuringWriteDoesNothing();
     void defaultsFillTheFieldsAndSendNothing();
     void focusStaysOnThePressedButton();
     void valuesEnteredReplaceThePlaceholder();
     void settingsWriteIsConfirmed();
 };
-
-void TestCommands::readConfigurationWakesThenAsks()
-{
-    ControllerFixture f;
-    f.fake->clearLog();
-    f.ui().ReadConfig_PB->click();
-    const auto writes = f.fake->callsOf(QStringLiteral("write"));
-    QCOMPARE(f.fake->writes(), QList<QByteArray>({wake, QByteArray("\x37\x31\x0a")}));
-    QVERIFY(writes.at(1).atMs - writes.at(0).atMs >= 100);
-}
 
 void TestCommands::readMemoryClearsTableAndRestartsNumbering()
 {
@@ -74,9 +62,7 @@ void TestCommands::readMemoryClearsTableAndRestartsNumbering()
     QCOMPARE(f.controller->measurementNumber, 1);
     f.fake->onWrite = nullptr;
 
-    f.receive("Nr.: 17\nJJJJ:MM:DD:d:hh:mm:ss\n2012:03:05:1:14:07:59\n"
-              "Messwert: 2,34Pos.: 045ID: 004\n=========================\n");
-    f.clockTick();
+    f.show(deviceRecord(17));
     QCOMPARE(tree->topLevelItemCount(), 1);
     QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("1"));
     QCOMPARE(f.controller->rows().size(), 1);
@@ -168,40 +154,6 @@ void TestCommands::clearConfirmedSendsAndZeroesFillBar()
     QCOMPARE(f.ui().ReadStatus_lb->text(), QStringLiteral("Speicher gelöscht"));
 }
 
-void TestCommands::configurationWriteSendsSixTextsWithPauses()
-{
-    ControllerFixture f;
-    Ui::KalvorIIControl &ui = f.ui();
-    ui.interruptValue_SB->setValue(40);
-    ui.geraeteID_SB->setValue(1);
-    ui.BrightnessValue_SB->setValue(130);
-    ui.Funkkanal_SB->setValue(0);
-    ui.DauerTime_SB->setValue(5);
-    ui.DauerCycles_SB->setValue(10);
-    ui.Duration_SB->setValue(10);
-    ui.Huelsenpos_SB->setValue(7.5); // never sent
-    ui.Incoming_Data_TextEdit->clear();
-    f.fake->clearLog();
-    Clock::setFixed(QDateTime(QDate(2026, 12, 6), QTime(2, 12, 38))); // a Sunday
-    ui.WriteConfig_PB->click();
-    Clock::setFixed(QDateTime());
-
-    // The six texts, then the configuration is read back to confirm them.
-    const QList<QByteArray> expected
-        = {wake,    "622026:12:06:7:02:12:38", "3240\n4101\n", "51130\n",
-           "430\n", "80005\n0010\n",           "75010\n",      wake,
-           "71\n"};
-    QCOMPARE(f.fake->writes(), expected);
-    const auto writes = f.fake->callsOf(QStringLiteral("write"));
-    const QList<int> minimumGap = {100, 100, 150, 300, 100, 100, 100, 100};
-    for (int i = 1; i < writes.size(); ++i)
-        QVERIFY2(writes.at(i).atMs - writes.at(i - 1).atMs >= minimumGap.at(i - 1),
-                 qPrintable(QStringLiteral("pause before write %1 too short").arg(i)));
-    QCOMPARE(ui.Incoming_Data_TextEdit->toPlainText(),
-             QStringLiteral("622026:12:06:7:02:12:38\n3240\n4101\n\n51130\n430\n80005\n0010\n\n"
-                            "75010\n"));
-}
-
 void TestCommands::secondWritePressDuringWriteDoesNothing()
 {
     ControllerFixture f;
@@ -212,9 +164,16 @@ void TestCommands::secondWritePressDuringWriteDoesNothing()
     bool exportOffDuringWrite = false;
     QTimer::singleShot(200, f.ui().ExportMesswerte_PB,
                        [&] { exportOffDuringWrite = !f.ui().ExportMesswerte_PB->isEnabled(); });
+    QStringList echoes;
+    connect(&f.controller->session(), &DeviceSession::logCommand, this,
+            [&echoes](const QString &echo) { echoes << echo; });
     f.ui().WriteConfig_PB->click();
-    // One wake step, six commands and the read-back, once.
+    // One wake step, six commands and the read-back, once; the hidden log
+    // shows each command the session echoed once, as a paragraph of its own.
+    // (tests/session checks the bytes and the pauses.)
     QCOMPARE(f.fake->writes().size(), 9);
+    QCOMPARE(echoes.size(), 6);
+    QCOMPARE(f.ui().Incoming_Data_TextEdit->toPlainText(), echoes.join(u'\n'));
     QVERIFY(exportOffDuringWrite);
     QVERIFY(f.ui().ExportMesswerte_PB->isEnabled());
 }

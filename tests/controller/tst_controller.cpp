@@ -1,9 +1,9 @@
-// The controller's construction, its receive run and its clock tick.
+// The window over the device session: its construction, the connection
+// label, the table and the chart, fonts and tab order, the clock display and
+// the slot table. What the session does on its own is in tests/session.
 
 #include "controllerfixture.h"
-#include "protocol/reportdrain.h"
 #include "session/clock.h"
-#include "session/memoryread.h"
 #include "session/statustexts.h"
 #include "ui/formfit.h"
 #include "ui/measurementchart.h"
@@ -16,18 +16,6 @@
 #include <QDateEdit>
 #include <QTimeEdit>
 
-namespace {
-
-QString record(int number, const char *stamp, const char *force, const char *pos, const char *id)
-{
-    return QStringLiteral("Nr.: %1\nJJJJ:MM:DD:d:hh:mm:ss\n%2\nMesswert: %3Pos.: %4ID: %5\n"
-                          "=========================\n")
-        .arg(number)
-        .arg(QLatin1String(stamp), QLatin1String(force), QLatin1String(pos), QLatin1String(id));
-}
-
-} // namespace
-
 class TestController : public QObject
 {
     Q_OBJECT
@@ -38,24 +26,12 @@ private slots:
     void nextConverterIsTried();
     void placeholdersOnlyWithoutDevice();
     void windowAndHiddenWidgets();
-    void configurationRequestFollowsOpeningText();
     void columnWidthsArePrimedWithEmptyTable();
-    void drainCallsOnlyWhileTextWaits();
-    void receiveRemovesCarriageReturns();
-    void receiveMovesAtMost65536PerRun();
-    void receiveKeepsHighBytes();
-    void zeroByteInRecordLosesNothing();
-    void longLinesInTheLogAreBroken();
-    void waitingTextIsCapped();
-    void memoryReadSummaries();
     void chartLeavesOutRowsThatAreNoNumbers();
     void textsFitTheirWidgets_data();
     void textsFitTheirWidgets();
     void tabFollowsReadingOrder();
     void clockShowsDateAndTimeWithoutParsing();
-    void clockDrainsAtMost250CallsPerTick();
-    void clockStopsWhenAccumulatorEmpties();
-    void textWithoutSeparatorWaits();
     void readConfigFromKalvorIIDoesNothing();
     void slotTableOrder();
 };
@@ -129,14 +105,10 @@ void TestController::nextConverterIsTried()
     ControllerFixture busy([](FakeDriver &d) { d.openStatus = FT_DEVICE_BUSY; });
     QVERIFY(!busy.controller->link->isOpen());
     busy.fake->openStatus = FT_OK;
-    busy.fake->clearLog();
     busy.controller->lookForConverter();
     QCOMPARE(busy.ui().FTDI_connection_LB->text(),
              QStringLiteral("1 Kalvor 2 found and 1 connected"));
     QVERIFY(!busy.ui().ConnectionReason_lb->isVisibleTo(busy.controller->mainWidget));
-    // Opened as at start: the opening text, then the configuration request.
-    QCOMPARE(busy.fake->writes(),
-             QList<QByteArray>({QByteArray("\nUP\n\n\r"), QByteArray("\n"), QByteArray("71\n")}));
     // The fields still show "?" (the device has not answered): writing them
     // would overwrite its settings with the fields' minimums.
     QVERIFY(busy.ui().ReadConfig_PB->isEnabled());
@@ -185,19 +157,6 @@ void TestController::windowAndHiddenWidgets()
     QCOMPARE(f.controller->sleevePositionRaw, 0.0f);
 }
 
-void TestController::configurationRequestFollowsOpeningText()
-{
-    ControllerFixture f;
-    const auto writes = f.fake->callsOf(QStringLiteral("write"));
-    QCOMPARE(f.fake->writes(),
-             QList<QByteArray>({QByteArray("\nUP\n\n\r"), QByteArray("\n"), QByteArray("71\n")}));
-    QVERIFY2(writes.at(2).atMs - writes.at(1).atMs >= 100,
-             "the device needs the wake pause before the command");
-
-    ControllerFixture closed([](FakeDriver &d) { d.openStatus = FT_DEVICE_NOT_OPENED; });
-    QVERIFY(closed.fake->writes().isEmpty());
-}
-
 void TestController::columnWidthsArePrimedWithEmptyTable()
 {
     ControllerFixture f;
@@ -221,138 +180,6 @@ void TestController::columnWidthsArePrimedWithEmptyTable()
     QCOMPARE(primed, fitted);
     const QFontMetrics metrics(tree->font());
     QVERIFY(primed.at(1) >= metrics.horizontalAdvance(now.toString("dd:MM:yyyy")));
-}
-
-// The clock tick calls the parser only while text waits in the accumulator
-// or a record waits in the block, and stops when neither does.
-void TestController::drainCallsOnlyWhileTextWaits()
-{
-    int calls = 0;
-    int recordsWaiting = 0;
-    QString accumulator;
-    const auto waiting = [&recordsWaiting] { return recordsWaiting > 0; };
-    const auto emptying = [&](QString &text) {
-        ++calls;
-        text.clear();
-        recordsWaiting = qMax(0, recordsWaiting - 1);
-        return true;
-    };
-    QVERIFY(!drainReports(accumulator, emptying, waiting));
-    QCOMPARE(calls, 0);
-    accumulator = QStringLiteral("Serial number : 1\n");
-    QVERIFY(drainReports(accumulator, emptying, waiting));
-    QCOMPARE(calls, 1);
-
-    // A memory sent as one report: the accumulator is empty after the first
-    // call, the block still holds records, one a call.
-    calls = 0;
-    accumulator = QStringLiteral("x");
-    recordsWaiting = 5;
-    QVERIFY(drainReports(accumulator, emptying, waiting));
-    QCOMPARE(calls, 5);
-
-    // A call that changes nothing ends the tick; one that does goes on.
-    calls = 0;
-    accumulator = QStringLiteral("x");
-    QVERIFY(!drainReports(
-        accumulator, [&calls](QString &) { return ++calls, false; }, waiting));
-    QCOMPARE(calls, 1);
-    calls = 0;
-    QVERIFY(drainReports(
-        accumulator, [&calls](QString &) { return ++calls, true; }, waiting, 7));
-    QCOMPARE(calls, 7);
-}
-
-void TestController::receiveRemovesCarriageReturns()
-{
-    ControllerFixture f;
-    f.receive("A\r\nB\r\n");
-    QCOMPARE(f.controller->receiveAccumulator, QStringLiteral("A\nB\n"));
-    QCOMPARE(f.ui().Incoming_Data_TextEdit->toPlainText(), QStringLiteral("A\nB\n"));
-}
-
-void TestController::receiveMovesAtMost65536PerRun()
-{
-    ControllerFixture f;
-    QByteArray data;
-    for (int i = 0; i < 70000; ++i)
-        data.append(char('a' + i % 26));
-    f.fake->deliver(data);
-    f.pollAll();
-    QCOMPARE(f.controller->link->bytesAvailable(), 70000);
-    f.receiveOnce();
-    QCOMPARE(f.controller->receiveAccumulator.size(), 65536);
-    QCOMPARE(f.controller->link->bytesAvailable(), 4464);
-    f.receiveOnce();
-    QCOMPARE(f.controller->receiveAccumulator, QString::fromLatin1(data));
-}
-
-void TestController::receiveKeepsHighBytes()
-{
-    ControllerFixture f;
-    QByteArray high;
-    for (int b = 0x80; b <= 0xff; ++b)
-        high.append(char(b));
-    f.receive(high);
-    QCOMPARE(f.controller->receiveAccumulator.size(), 128);
-    for (int i = 0; i < 128; ++i)
-        QCOMPARE(f.controller->receiveAccumulator.at(i).unicode(), ushort(0x80 + i));
-}
-
-// A zero byte inside a record, even right in front of its label, is dropped
-// alone: the record and every later one keep their place.
-void TestController::zeroByteInRecordLosesNothing()
-{
-    ControllerFixture f;
-    QByteArray bytes = deviceRecord(1) + '\0' + deviceRecord(2, "2012:03:06:2:15:08:00");
-    bytes.insert(bytes.indexOf("Messwert"), '\0');
-    f.show(bytes);
-    QCOMPARE(f.controller->rows().size(), 2);
-    QCOMPARE(f.controller->rows().at(0).cells.at(MeasurementRow::Force), QStringLiteral("2.34"));
-    QCOMPARE(f.controller->rows().at(1).cells.at(MeasurementRow::Date),
-             QStringLiteral("2012:03:06"));
-}
-
-// The hidden log breaks text without line feeds into lines of bounded
-// length, so that adding to it never lays out everything received so far.
-void TestController::longLinesInTheLogAreBroken()
-{
-    ControllerFixture f;
-    f.receiveAll(QByteArray(100000, 'a') + "\nshort\n" + QByteArray(3000, 'b'));
-    const QString log = f.ui().Incoming_Data_TextEdit->toPlainText();
-    int longest = 0;
-    for (const QString &line : log.split(u'\n'))
-        longest = qMax(longest, int(line.size()));
-    QVERIFY2(longest <= 1000, qPrintable(QString::number(longest)));
-    QVERIFY(log.contains(QStringLiteral("\nshort\n")));
-    QCOMPARE(log.count(u'a') + log.count(u'b'), 103000);
-    // The parser's text is not touched.
-    QCOMPARE(f.controller->receiveAccumulator.size(), 103007);
-}
-
-// Text that never gets a separator is kept up to 4 Mi characters, the
-// newest; a report that comes after the cut is still found, although the
-// parser had searched the text before it.
-void TestController::waitingTextIsCapped()
-{
-    constexpr int cap = 4 * 1024 * 1024;
-    ControllerFixture f;
-    QByteArray garbage(cap - 100, 'x');
-    for (qsizetype i = 0; i < garbage.size(); i += 1000)
-        garbage[i] = char('0' + i / 1000 % 10);
-    f.receiveAll(garbage);
-    f.clockTick(); // searched in vain up to here
-    f.receiveAll(QByteArray(200, 'y'));
-    const QString &waiting = f.controller->receiveAccumulator;
-    QVERIFY2(waiting.size() <= cap, qPrintable(QString::number(waiting.size())));
-    QVERIFY(waiting.size() > cap / 2);
-    QVERIFY((QLatin1String(garbage) + QString(200, u'y')).endsWith(waiting)); // the newest is kept
-
-    // The report lands where the parser had already searched; behind it more
-    // text than was cut.
-    f.receiveAll("Serial number : 654321\n=========================\n" + QByteArray(700000, 'x'));
-    f.clockTick();
-    QCOMPARE(f.ui().SerialNumber_lb->text(), QStringLiteral("654321"));
 }
 
 // A device that sends "-inf" or "nan" as a force: the table shows the row,
@@ -457,52 +284,6 @@ void TestController::tabFollowsReadingOrder()
     }
 }
 
-// What the clear question and the status line say after each kind of read.
-void TestController::memoryReadSummaries()
-{
-    MemoryRead read;
-    QCOMPARE(clearQuestionDetail(read), QStringLiteral("Messwerte noch nicht gelesen"));
-    read.start(0);
-    read.entryCountArrived(3);
-    read.received(QStringLiteral("Nr.: 1\nNr"), 100);
-    read.received(QStringLiteral(".: 2\n"), 200);
-    QCOMPARE(readStatus(read).text, QStringLiteral("Lese Messwerte … 2 von 3"));
-    QVERIFY(!read.endsNow(200 + MemoryRead::quietMs - 1, 2, [] { return true; }));
-    // Quiet, but a record still waits to be parsed: the read goes on.
-    QVERIFY(!read.endsNow(200 + MemoryRead::quietMs, 2, [] { return false; }));
-    QVERIFY(read.endsNow(200 + MemoryRead::quietMs, 2, [] { return true; }));
-    QCOMPARE(readStatus(read).text,
-             QStringLiteral("Nur 2 von 3 Messwerten empfangen – bitte erneut lesen"));
-    read.exported(); // an incomplete read stays incomplete, exported or not
-    QCOMPARE(clearQuestionDetail(read),
-             QStringLiteral("3 Messwerte im Gerät, nicht vollständig gelesen"));
-
-    read.start(0);
-    read.entryCountArrived(2);
-    // The count is reached, but a record still waits: the device may send
-    // more than it announced.
-    QVERIFY(!read.endsNow(1, 2, [] { return false; }));
-    QVERIFY(read.endsNow(1, 2, [] { return true; }));
-    QCOMPARE(readStatus(read).text, QStringLiteral("2 Messwerte gelesen"));
-    QVERIFY(!readStatus(read).warning);
-    QCOMPARE(clearQuestionDetail(read),
-             QStringLiteral("2 Messwerte im Gerät, noch nicht exportiert"));
-    read.exported();
-    QCOMPARE(clearQuestionDetail(read),
-             QStringLiteral("2 Messwerte im Gerät, gelesen und exportiert"));
-    read.memoryCleared();
-    QCOMPARE(clearQuestionDetail(read), QStringLiteral("Keine Messwerte im Gerät"));
-    // After an unplug the device may be another one.
-    read.linkLost();
-    QCOMPARE(clearQuestionDetail(read), QStringLiteral("Messwerte noch nicht gelesen"));
-
-    // A count parsed during the wake step is older text's, not this read's.
-    read.start(0);
-    read.entryCountArrived(5);
-    read.commandSent(50);
-    QCOMPARE(read.expected(), -1);
-}
-
 void TestController::clockShowsDateAndTimeWithoutParsing()
 {
     ControllerFixture f;
@@ -512,46 +293,6 @@ void TestController::clockShowsDateAndTimeWithoutParsing()
     QCOMPARE(f.ui().dateEdit->date(), QDate(2026, 12, 6));
     QCOMPARE(f.ui().timeEdit->time(), QTime(2, 12, 38));
     QCOMPARE(f.controller->reportBlock(), QString());
-}
-
-void TestController::clockDrainsAtMost250CallsPerTick()
-{
-    ControllerFixture f;
-    QString text;
-    for (int i = 1; i <= 300; ++i)
-        text += record(i, "2012:03:05:1:14:07:59", "2,34", "045", "004");
-    f.receive(text.toLatin1());
-    f.clockTick();
-    QTreeWidget *tree = f.ui().Messwert_treeWidget;
-    QCOMPARE(tree->topLevelItemCount(), 250);
-    QCOMPARE(f.controller->measurementNumber, 251);
-    QVERIFY(!f.controller->receiveAccumulator.isEmpty());
-    f.clockTick();
-    QCOMPARE(tree->topLevelItemCount(), 300);
-    for (int i = 0; i < 300; i += 37)
-        QCOMPARE(tree->topLevelItem(i)->text(0), QString::number(i + 1));
-    QCOMPARE(tree->topLevelItem(299)->text(3), QStringLiteral("2.34"));
-}
-
-void TestController::clockStopsWhenAccumulatorEmpties()
-{
-    ControllerFixture f;
-    f.receive("xxSerial number : 123456\n=========================");
-    f.clockTick();
-    QCOMPARE(f.ui().SerialNumber_lb->text(), QStringLiteral("123456"));
-    QVERIFY(f.controller->receiveAccumulator.isEmpty());
-}
-
-void TestController::textWithoutSeparatorWaits()
-{
-    ControllerFixture f;
-    f.receive("Serial number : 654321\n");
-    f.clockTick();
-    QCOMPARE(f.ui().SerialNumber_lb->text(), QStringLiteral("??????"));
-    QCOMPARE(f.controller->receiveAccumulator, QStringLiteral("Serial number : 654321\n"));
-    f.receive("=========================\n");
-    f.clockTick();
-    QCOMPARE(f.ui().SerialNumber_lb->text(), QStringLiteral("654321"));
 }
 
 void TestController::readConfigFromKalvorIIDoesNothing()

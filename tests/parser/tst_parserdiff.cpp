@@ -6,6 +6,7 @@
 // changed nothing must really have changed nothing.
 
 #include "parserside.h"
+#include "protocol/limits.h"
 #include "protocol/reportparser.h"
 #include "referencereportparser.h"
 #include "reportgenerator.h"
@@ -53,7 +54,7 @@ public:
         // Drain as the clock would, and one call beyond the first that changes
         // nothing, to see that it really changes nothing.
         for (int round = 0; round < 400 && textWaits(); ++round) {
-            const QString difference = tick(250);
+            const QString difference = tick(Limits::drainCallsPerTick);
             if (!difference.isEmpty())
                 return difference;
             if (m_lastResult == false)
@@ -144,7 +145,8 @@ void TestParserDiff::generatedOutput_data()
     QTest::addColumn<int>("callsPerTick");
 
     QTest::newRow("small pieces, few calls per tick") << 11u << 400 << 8 << 12 << 3;
-    QTest::newRow("receive-sized pieces, full ticks") << 23u << 400 << 8 << 400 << 250;
+    QTest::newRow("receive-sized pieces, full ticks")
+        << 23u << 400 << 8 << 400 << Limits::drainCallsPerTick;
     QTest::newRow("single calls between pieces") << 37u << 400 << 6 << 40 << 1;
     QTest::newRow("long sessions") << 41u << 40 << 60 << 120 << 20;
 }
@@ -247,9 +249,9 @@ void TestParserDiff::largeMutatedMemory()
     Comparison comparison(generator);
     // All of it in the accumulator before the first tick, as after a long
     // stall; then more output behind it.
-    const QString difference = comparison.feed(QStringList{text}, 250);
+    const QString difference = comparison.feed(QStringList{text}, Limits::drainCallsPerTick);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
-    const QString more = comparison.feed(generator.deviceOutput(), 50, 250);
+    const QString more = comparison.feed(generator.deviceOutput(), 50, Limits::drainCallsPerTick);
     QVERIFY2(more.isEmpty(), qPrintable(more));
     // Mutations may hide records, but the block must have been worked on.
     QVERIFY(comparison.rows() > 0);

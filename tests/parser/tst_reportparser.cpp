@@ -3,7 +3,10 @@
 // is itself held to the worked examples before it serves as the oracle of the
 // differential test.
 
+#include "devicerecord.h"
+#include "protocol/limits.h"
 #include "protocol/receivedtext.h"
+#include "protocol/reportblock.h"
 #include "protocol/reportdrain.h"
 #include "protocol/reportparser.h"
 #include "referencereportparser.h"
@@ -22,10 +25,8 @@ QString closed(const QString &body)
     return body + u'\n' + S;
 }
 
-const QString record17 = QStringLiteral(
-    "Nr.: 17\nJJJJ:MM:DD:d:hh:mm:ss\n2012:03:05:1:14:07:59\nMesswert: 2,34Pos.: 045ID: 004\n");
-const QString record18 = QStringLiteral(
-    "Nr.: 18\nJJJJ:MM:DD:d:hh:mm:ss\n2012:03:06:2:15:08:00\nMesswert: 1,26Pos.: 100ID: 007\n");
+const QString record17 = recordText(17);
+const QString record18 = recordText(18, "2012:03:06:2:15:08:00", "1,26", "100", "007");
 
 struct Outcome
 {
@@ -123,14 +124,9 @@ QString oneReport(int count)
 {
     QString text = closed(
         QStringLiteral("fill level: 001\nEntries : %1").arg(count, 4, 10, QLatin1Char('0')));
-    for (int i = 1; i <= count; ++i) {
-        text += QStringLiteral("Nr.: %1\nJJJJ:MM:DD:d:hh:mm:ss\n2012:03:05:1:14:07:59\n"
-                               "Messwert: 2,34Pos.: 045ID: 004")
-                    .arg(i);
-        if (i < count)
-            text += u'\n';
-    }
-    return closed(text);
+    for (int i = 1; i <= count; ++i)
+        text += recordText(i);
+    return text + S;
 }
 
 struct Drained
@@ -157,7 +153,7 @@ Drained drain(const QString &text)
             [&](QString &accumulator) {
                 return parser.parseReport(accumulator, state, result.sink);
             },
-            [&] { return parser.recordWaiting(); });
+            [&] { return parser.recordWaiting(); }, Limits::drainCallsPerTick);
         result.rowsAfterTick << int(result.sink.rows().size());
         if (!changed)
             break;
@@ -201,6 +197,8 @@ private slots:
     void rowNumbersAreTheShownNumbers();
     void receivedText_data();
     void receivedText();
+    void reportBlockAnswersAsASearchWould_data();
+    void reportBlockAnswersAsASearchWould();
 };
 
 void TestReportParser::chunkTaking_data()
@@ -425,22 +423,18 @@ void TestReportParser::measurementRecord_data()
     add("running number continues", 50, 41, QStringLiteral("41|2012:03:05|14:07:59|2.34|2.25|4"),
         "50 42 0");
 
-    QTest::newRow("four-digit force") << QStringList{closed(QStringLiteral(
-        "Nr.: 3\nJJJJ:MM:DD:d:hh:mm:ss\n2020:12:31:4:23:59:58\nMesswert: 1234Pos.: 007ID: 120\n"))}
-                                      << 1500 << 1 << "T"
-                                      << QStringList{row(
-                                             QStringLiteral("1|2020:12:31|23:59:58|1234|0.7|120"))}
-                                      << "120\n"
-                                      << ""
-                                      << "1500 2 0";
-    QTest::newRow("decimal point in the force") << QStringList{closed(QStringLiteral(
-        "Nr.: 3\nJJJJ:MM:DD:d:hh:mm:ss\n2020:12:31:4:23:59:58\nMesswert: 12.5Pos.: 150ID: 000\n"))}
-                                                << 200 << 1 << "T"
-                                                << QStringList{row(QStringLiteral(
-                                                       "1|2020:12:31|23:59:58|12.5|15|0"))}
-                                                << "000\n"
-                                                << ""
-                                                << "200 2 0";
+    QTest::newRow("four-digit force")
+        << QStringList{closed(recordText(3, "2020:12:31:4:23:59:58", "1234", "007", "120"))} << 1500
+        << 1 << "T" << QStringList{row(QStringLiteral("1|2020:12:31|23:59:58|1234|0.7|120"))}
+        << "120\n"
+        << ""
+        << "1500 2 0";
+    QTest::newRow("decimal point in the force")
+        << QStringList{closed(recordText(3, "2020:12:31:4:23:59:58", "12.5", "150", "000"))} << 200
+        << 1 << "T" << QStringList{row(QStringLiteral("1|2020:12:31|23:59:58|12.5|15|0"))}
+        << "000\n"
+        << ""
+        << "200 2 0";
 }
 
 void TestReportParser::twoRecords_data()
@@ -696,7 +690,8 @@ void TestReportParser::replacedAccumulatorIsSearchedAgain()
 }
 
 // A memory sent as one report, with nothing or another report behind it:
-// every record becomes a row, 250 a tick, and what follows is read too.
+// every record becomes a row, a tick's limit of them a tick, and what follows
+// is read too.
 void TestReportParser::oneReportIsWorkedOffRecordByRecord_data()
 {
     QTest::addColumn<QString>("text");
@@ -707,8 +702,10 @@ void TestReportParser::oneReportIsWorkedOffRecordByRecord_data()
     QTest::newRow("a configuration report behind it")
         << oneReport(10) + configuration << QList<int>{10, 10} << "654321";
     // The first call of the first tick takes the fill-level report.
-    QTest::newRow("300 records: 250 calls a tick")
-        << oneReport(300) + configuration << QList<int>{249, 300, 300} << "654321";
+    constexpr int limit = Limits::drainCallsPerTick;
+    QTest::newRow("more records than a tick's calls")
+        << oneReport(limit + 50) + configuration << QList<int>{limit - 1, limit + 50, limit + 50}
+        << "654321";
 }
 
 void TestReportParser::oneReportIsWorkedOffRecordByRecord()
@@ -776,9 +773,7 @@ void TestReportParser::rowNumbersAreTheShownNumbers()
     int number = 1;
     float raw = 0;
     ParserState state{range, number, raw};
-    QString accumulator = closed(QStringLiteral("Nr.: 9\nJJJJ:MM:DD:d:hh:mm:ss\n%1\nMesswert: "
-                                                "%2Pos.: 045ID: 004")
-                                     .arg(stamp, force));
+    QString accumulator = recordText(9, stamp, force) + S;
     QVERIFY(parser.parseReport(accumulator, state, sink));
     QCOMPARE(sink.typedRows().size(), 1);
     const MeasurementRow &row = sink.typedRows().at(0);
@@ -807,6 +802,70 @@ void TestReportParser::receivedText()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     QCOMPARE(::receivedText(bytes), text);
+}
+
+// The parser's block remembers where its labels stand, so that a long report
+// is not searched again on every call; whatever it remembers must never make
+// it answer other than a plain search of its text. Steps: "drop n",
+// "remove <label>", "append <text>", "take <text>" (appendOwned). Before
+// every step each label is asked for, so that the block has something to
+// remember that the step may make wrong.
+void TestReportParser::reportBlockAnswersAsASearchWould_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("steps");
+    // A position found behind a removal moves with the text.
+    QTest::newRow("index kept after a removal") << "xxID: yyPos.: 1" << QStringList{"remove ID: "};
+    // A label found in text dropped since is gone; the next one counts.
+    QTest::newRow("label in dropped text") << "Nr.: 1 Nr.: 2" << QStringList{"drop 3"};
+    // Appending gives the dropped front back: what is known moves with it.
+    QTest::newRow("front given back on append")
+        << "abNr.: 1" << QStringList{"drop 1", "append ID: 7"};
+    QTest::newRow("front given back on take") << "abNr.: 1" << QStringList{"drop 1", "take ID: 7"};
+    // A block emptied by a removal takes a string over: nothing known stays.
+    QTest::newRow("emptied, then taken over")
+        << "xID: " << QStringList{"drop 1", "remove ID: ", "take Nr.: 5"};
+    // A removal joins text into a label that starts in front of it.
+    QTest::newRow("label joined across a removal") << "xNr.ID: :y" << QStringList{"remove ID: "};
+    // A label found reaching into removed text is gone.
+    QTest::newRow("label spanning a removal") << "Pos.: 045" << QStringList{"remove s.: "};
+    // One pass, as QString::remove: what the removals join stays.
+    QTest::newRow("one pass of removals") << "akkNNb" << QStringList{"remove kN"};
+    // The scan stopped at one label; another that began inside it is there.
+    QTest::newRow("labels overlapping where a scan stopped") << "xABC" << QStringList{};
+}
+
+void TestReportParser::reportBlockAnswersAsASearchWould()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, steps);
+    const QStringList labels = {"AB", "BC", "Nr.:", "ID: ", "Pos.: ", "s.: ", "kN"};
+    ReportBlock block(labels);
+    block.append(text);
+    for (int step = 0;; ++step) {
+        QCOMPARE(block.text(), text);
+        for (int label = 0; label < labels.size(); ++label)
+            QVERIFY2(
+                block.indexOf(label) == text.indexOf(labels.at(label)),
+                qPrintable(QStringLiteral("%1 before step %2").arg(labels.at(label)).arg(step)));
+        if (step == steps.size())
+            break;
+        const QString action = steps.at(step).section(u' ', 0, 0);
+        const QString argument = steps.at(step).section(u' ', 1);
+        if (action == QLatin1String("drop")) {
+            block.drop(argument.toInt());
+            text.remove(0, argument.toInt());
+        } else if (action == QLatin1String("remove")) {
+            QCOMPARE(block.removeAll(int(labels.indexOf(argument))), text.contains(argument));
+            text.remove(argument);
+        } else {
+            if (action == QLatin1String("append"))
+                block.append(argument);
+            else
+                block.appendOwned(QString(argument));
+            text += argument;
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestReportParser)

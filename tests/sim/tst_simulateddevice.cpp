@@ -1,3 +1,4 @@
+#include "devicerecord.h"
 #include "reportfields.h"
 #include "sim/devicereports.h"
 #include "sim/measurementgenerator.h"
@@ -448,12 +449,7 @@ void TestSimulatedDevice::recordReportLayout()
 {
     const SimulatedMeasurement measurement{QDateTime(QDate(2012, 3, 5), QTime(14, 7, 59), Qt::UTC),
                                            2.34, 45, 4};
-    QCOMPARE(DeviceReports::record(17, measurement),
-             QByteArray("Nr.: 17\n"
-                        "JJJJ:MM:DD:d:hh:mm:ss\n"
-                        "2012:03:05:1:14:07:59\n"
-                        "Messwert: 2,34Pos.: 045ID: 004\n")
-                 + separator + '\n');
+    QCOMPARE(DeviceReports::record(17, measurement), deviceRecord(17));
 }
 
 void TestSimulatedDevice::forceText_data()

@@ -1,4 +1,5 @@
 #include "link/ftdi_control.h"
+#include "protocol/limits.h"
 #include "sim/devicereports.h"
 #include "sim/simulateddevice.h"
 #include "sim/simulateddriver.h"
@@ -37,10 +38,11 @@ struct Line
             return 0;
         return rx;
     }
-    // One poll of the link: the queued count, then a read of at most 4096.
+    // One poll of the link: the queued count, then a read of at most the
+    // poll's size.
     QByteArray poll()
     {
-        const quint32 n = qMin<quint32>(queued(), 4096);
+        const quint32 n = qMin<quint32>(queued(), Limits::pollBytes);
         QByteArray bytes(int(n), '\0');
         quint32 got = 0;
         if (n == 0 || driver->read(handle, bytes.data(), n, &got) != FT_OK)
@@ -155,7 +157,7 @@ void TestSimulatedDriver::instantDeliversEverythingAtOnce()
 
     QByteArray received;
     for (QByteArray chunk = line.poll(); !chunk.isEmpty(); chunk = line.poll()) {
-        QVERIFY(chunk.size() <= 4096);
+        QVERIFY(chunk.size() <= Limits::pollBytes);
         received += chunk;
     }
     QCOMPARE(received, expected);
@@ -210,7 +212,7 @@ void TestSimulatedDriver::wireRatePacing()
         QVERIFY2(
             received <= due,
             qPrintable(QStringLiteral("%1 > %2 at %3 ms").arg(received).arg(due).arg(elapsed)));
-        // A poll takes up to 4096 bytes; the rest waits in the queue.
+        // A poll takes what the poll holds; the rest waits in the queue.
         QCOMPARE(received + qint64(line.queued()), due);
     }
     received += line.poll().size();

@@ -7,6 +7,9 @@
 // The report parser's rules read literally, written for clarity rather than
 // speed: every rule searches the whole block from its start, every deletion
 // rewrites it. Tests and the benchmark hold the product parser against it.
+// The separator, the labels and their widths are literal copies of the
+// device's texts on purpose, not the program's constants: a change to those
+// is caught here.
 class ReferenceReportParser
 {
 public:

@@ -7,7 +7,10 @@
 // Seeded generator of device output for the parser's tests, the benchmark and
 // the fuzzer: well-formed reports in the layouts the parser must cope with,
 // and mutations that aim at the rules' tricky corners. The same seed always
-// gives the same text.
+// gives the same text. Its reports spell the separator and the labels out as
+// literal copies of the device's texts on purpose, so that a change to the
+// program's constants is caught against them; only the random and mutated
+// text draws on the parser's own label list, to reach every label it has.
 class ReportGenerator
 {
 public:
