@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/limits.h"
+
 #include <QString>
 
 // The report parser's share of one clock tick: parser calls while the
@@ -12,7 +14,7 @@
 // record. Returns true when any call changed something.
 template<typename ParseCall, typename RecordWaiting>
 bool drainReports(QString &accumulator, ParseCall parse, RecordWaiting recordWaiting,
-                  int limit = 250)
+                  int limit = Limits::drainCallsPerTick)
 {
     bool changed = false;
     for (int call = 0; call < limit && (!accumulator.isEmpty() || recordWaiting()); ++call) {
