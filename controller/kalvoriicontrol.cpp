@@ -181,37 +181,21 @@ void KalvorIIControl::clearMeasurements()
     m_chartRows = 0;
 }
 
-// The chart is a third page after the design's two, in their look: a tab of
-// its text's own width (the two tabs before it keep theirs, and three of
-// that width would not fit the window) and the form's button style.
+// The chart is a third page after the settings and measurement pages, in
+// their look; the three tabs share the window's width.
 void KalvorIIControl::addChartPage()
 {
     m_chart = new MeasurementChart;
     ui.tabWidget->addTab(m_chart, tr("Diagramm"));
-    ui.tabWidget->setStyleSheet(ui.tabWidget->styleSheet()
-                                + QLatin1String("\nQTabBar::tab:last { min-width: 0px; }\n"));
     m_chart->saveButton()->setStyleSheet(ui.ExportMesswerte_PB->styleSheet());
     connect(m_chart->saveButton(), &QPushButton::clicked, this, [this] { saveChart(); });
 }
 
-// The design's two tabs are 46ex wide each; with a large system font that
-// leaves the chart's tab behind scroll arrows. Then the two give up what the
-// third needs, in equal parts.
+// The settings and measurement pages' tabs are 46ex wide each: with the
+// chart's tab, three of that width would not fit the window.
 void KalvorIIControl::fitTabs()
 {
-    constexpr int sheetPadding = 12; // the sheet's 6px either side
-    QTabBar *bar = ui.tabWidget->tabBar();
-    const QString sheet = ui.tabWidget->styleSheet();
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        const int excess = bar->sizeHint().width() - ui.tabWidget->width();
-        if (excess <= 0)
-            return;
-        const int width = bar->tabRect(0).width() - sheetPadding - (excess + 1) / 2;
-        ui.tabWidget->setStyleSheet(sheet
-                                    + QStringLiteral("\nQTabBar::tab { min-width: %1px; }\n"
-                                                     "QTabBar::tab:last { min-width: 0px; }\n")
-                                          .arg(width));
-    }
+    FormFit::shareTabWidth(ui.tabWidget);
 }
 
 // Texts whole with this platform's fonts and system font size, and Tab in

@@ -3,6 +3,8 @@
 #include <QAbstractSpinBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
 
 #include <algorithm>
 
@@ -24,6 +26,12 @@ int neededWidth(const QPushButton *button, const QFont &font)
 bool FormFit::textFits(const QPushButton *button)
 {
     return neededWidth(button, button->font()) <= button->width();
+}
+
+bool FormFit::textFits(const QRadioButton *button)
+{
+    // The size hint is the indicator, the gap and the whole text.
+    return button->sizeHint().width() <= button->width();
 }
 
 bool FormFit::textFits(const QLabel *label)
@@ -102,6 +110,29 @@ void FormFit::fitButtonRow(const QList<QPushButton *> &row, int right)
         button->setGeometry(x, button->y(), widths.at(i), button->height());
         x += widths.at(i) + gap;
     }
+}
+
+void FormFit::shareTabWidth(QTabWidget *tabs)
+{
+    constexpr int padding = 6; // the tab sheet's, on either side of the text
+    constexpr int gap = 4;
+    const int count = tabs->count();
+    if (count == 0)
+        return;
+    // The tab widget reaches past the window's right edge.
+    int visible = tabs->width();
+    if (const QWidget *window = tabs->parentWidget())
+        visible = std::min(visible, window->width() - tabs->x());
+    const int share = (visible - gap * (count - 1)) / count;
+    // The sheet's widths are the text's room, without the padding; the gap is
+    // a margin, which the tab bar counts into the tab's place but leaves
+    // unpainted.
+    tabs->setStyleSheet(tabs->styleSheet()
+                        + QStringLiteral("\nQTabBar::tab { min-width: %1px; max-width: %1px;"
+                                         " margin-right: %2px; }\n"
+                                         "QTabBar::tab:last { margin-right: 0px; }\n")
+                              .arg(share - 2 * padding)
+                              .arg(gap));
 }
 
 QList<QWidget *> FormFit::readingOrder(const QList<QWidget *> &containers)

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTabWidget>
+#include <QTranslator>
 
 #include <QDateEdit>
 #include <QTimeEdit>
@@ -366,27 +367,38 @@ void TestController::chartLeavesOutRowsThatAreNoNumbers()
     QVERIFY2(note->text().startsWith(QStringLiteral("2 ")), qPrintable(note->text()));
 }
 
-// With the platform's default fonts, and with a larger system font, no
-// button or range hint loses characters.
+// With the platform's default fonts, and with a larger system font, in
+// German and in English, no button, range hint or tab loses characters.
 void TestController::textsFitTheirWidgets_data()
 {
     QTest::addColumn<int>("pointSize"); // 0: the default font
-    QTest::newRow("default font") << 0;
-    QTest::newRow("9 pt") << 9;
-    QTest::newRow("11 pt") << 11;
-    QTest::newRow("12 pt") << 12;
-    QTest::newRow("13 pt") << 13;
+    QTest::addColumn<bool>("english");
+    for (const bool english : {false, true}) {
+        const char *language = english ? ", English" : "";
+        QTest::addRow("default font%s", language) << 0 << english;
+        for (const int size : {9, 11, 12, 13})
+            QTest::addRow("%d pt%s", size, language) << size << english;
+    }
 }
 
 void TestController::textsFitTheirWidgets()
 {
     QFETCH(int, pointSize);
+    QFETCH(bool, english);
     const QFont previous = QApplication::font();
-    auto restore = qScopeGuard([&] { QApplication::setFont(previous); });
+    QTranslator translation;
+    auto restore = qScopeGuard([&] {
+        QApplication::setFont(previous);
+        QCoreApplication::removeTranslator(&translation);
+    });
     if (pointSize > 0) {
         QFont font = previous;
         font.setPointSize(pointSize);
         QApplication::setFont(font);
+    }
+    if (english) {
+        QVERIFY(translation.load(QStringLiteral(KALVOR2_QM_FILE)));
+        QCoreApplication::installTranslator(&translation);
     }
     ControllerFixture f;
     QWidget *window = f.controller->mainWidget;
@@ -406,10 +418,27 @@ void TestController::textsFitTheirWidgets()
         if (pointSize <= 11 && box->isVisibleTo(window))
             QVERIFY2(FormFit::textFits(box), qPrintable(box->objectName()));
     }
-    // All three tabs show, without scroll arrows.
+    // All three tabs show, without scroll arrows, one beside the other, each
+    // with its whole text and a third of the width the window shows.
     const QTabBar *tabs = f.ui().tabWidget->tabBar();
     QVERIFY2(tabs->sizeHint().width() <= f.ui().tabWidget->width(),
              qPrintable(QStringLiteral("tabs %1 px wide").arg(tabs->sizeHint().width())));
+    const int shown = window->width() - f.ui().tabWidget->x();
+    QCOMPARE(tabs->count(), 3);
+    for (int i = 0; i < tabs->count(); ++i) {
+        const QRect tab = tabs->tabRect(i);
+        const QString name = tabs->tabText(i);
+        QVERIFY2(tab.left() >= 0 && tabs->mapTo(window, tab.topRight()).x() < window->width(),
+                 qPrintable(name));
+        if (i > 0)
+            QVERIFY2(tab.left() > tabs->tabRect(i - 1).right(), qPrintable(name));
+        QVERIFY2(
+            tab.width() >= shown / 3 - 8,
+            qPrintable(QStringLiteral("%1: %2 px of %3").arg(name).arg(tab.width()).arg(shown)));
+        const int padding = 12; // the tab sheet's 6 px either side
+        QVERIFY2(tabs->fontMetrics().horizontalAdvance(name) + padding <= tab.width(),
+                 qPrintable(name));
+    }
 }
 
 // Tab walks each page's fields top to bottom, and left to right within a
