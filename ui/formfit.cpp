@@ -13,7 +13,7 @@ namespace {
 // Room a button's text needs beyond its own width: the style's margins.
 constexpr int buttonMargin = 10;
 constexpr int smallestPointSize = 7;
-// Widgets whose centres lie this close count as one row.
+// Widgets whose top edges, or centres, lie this close count as one row.
 constexpr int rowTolerance = 12;
 
 int neededWidth(const QPushButton *button, const QFont &font)
@@ -148,20 +148,23 @@ QList<QWidget *> FormFit::readingOrder(const QList<QWidget *> &containers)
                 && (child->focusPolicy() & Qt::TabFocus) && child->isVisibleTo(container))
                 widgets << child;
         }
-        const auto centre
-            = [container](const QWidget *w) { return w->mapTo(container, w->rect().center()); };
+        // By top edges, not centres: a tall widget (the measurement table)
+        // beside a column of buttons comes before them, as it starts above
+        // them, although its middle lies between them.
+        const auto corner
+            = [container](const QWidget *w) { return w->mapTo(container, QPoint(0, 0)); };
         std::sort(widgets.begin(), widgets.end(), [&](const QWidget *a, const QWidget *b) {
-            return centre(a).y() < centre(b).y();
+            return corner(a).y() < corner(b).y();
         });
         // Rows, then left to right within each.
         for (qsizetype start = 0; start < widgets.size();) {
             qsizetype end = start + 1;
             while (end < widgets.size()
-                   && centre(widgets.at(end)).y() - centre(widgets.at(start)).y() <= rowTolerance)
+                   && corner(widgets.at(end)).y() - corner(widgets.at(start)).y() <= rowTolerance)
                 ++end;
             std::sort(
                 widgets.begin() + start, widgets.begin() + end,
-                [&](const QWidget *a, const QWidget *b) { return centre(a).x() < centre(b).x(); });
+                [&](const QWidget *a, const QWidget *b) { return corner(a).x() < corner(b).x(); });
             start = end;
         }
         order += widgets;

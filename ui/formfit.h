@@ -36,8 +36,8 @@ bool textFits(const QLabel *label);
 bool textFits(const QAbstractSpinBox *box); // its widest value
 
 // The widgets that take the keyboard focus inside each container, in reading
-// order (top to bottom, and left to right within a row; the containers one
-// after the other), become the Tab order.
+// order (by their top edges top to bottom, and left to right within a row;
+// the containers one after the other), become the Tab order.
 void setReadingOrder(const QList<QWidget *> &containers);
 // The same widgets in that order.
 QList<QWidget *> readingOrder(const QList<QWidget *> &containers);

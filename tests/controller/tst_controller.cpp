@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QTabWidget>
 #include <QTranslator>
@@ -441,12 +442,30 @@ void TestController::textsFitTheirWidgets()
     }
 }
 
-// Tab walks each page's fields top to bottom, and left to right within a
-// row: the order follows the geometry.
+// Tab walks each page as it is read. The expected order comes from what the
+// widgets are and where they stand, not from the rule the program orders
+// them by: on the settings page each panel's buttons left to right, then its
+// fields top to bottom, the left panel first; on the measurement page the
+// table, then the buttons top to bottom; on the chart page the view choices,
+// then the save button.
 void TestController::tabFollowsReadingOrder()
 {
     ControllerFixture f;
     QTabWidget *tabs = f.ui().tabWidget;
+    const auto top = [](const QWidget *w) { return w->mapToGlobal(QPoint(0, 0)).y(); };
+    const auto left = [](const QWidget *w) { return w->mapToGlobal(QPoint(0, 0)).x(); };
+    // `widgets` of `among`, sorted by `key`.
+    const auto sorted = [](const QList<QWidget *> &among, const auto &take, const auto &key) {
+        QList<QWidget *> widgets;
+        for (QWidget *w : among) {
+            if (take(w))
+                widgets << w;
+        }
+        std::stable_sort(widgets.begin(), widgets.end(),
+                         [&](const QWidget *a, const QWidget *b) { return key(a) < key(b); });
+        return widgets;
+    };
+    const auto isButton = [](const QWidget *w) { return qobject_cast<const QPushButton *>(w); };
     for (int page = 0; page < tabs->count(); ++page) {
         QWidget *content = tabs->widget(page);
         tabs->setCurrentIndex(page);
@@ -462,21 +481,32 @@ void TestController::tabFollowsReadingOrder()
             if (w->nextInFocusChain() == start)
                 break;
         }
-        QVERIFY2(chain.size() >= 3, qPrintable(tabs->tabText(page)));
-        // The frames of the settings page are read one after the other.
-        const auto panel = [&](QWidget *w) { return f.ui().frame_7->isAncestorOf(w) ? 1 : 0; };
-        for (int i = 1; i < chain.size(); ++i) {
-            const QPoint a = chain.at(i - 1)->mapTo(content, chain.at(i - 1)->rect().center());
-            const QPoint b = chain.at(i)->mapTo(content, chain.at(i)->rect().center());
-            const bool sameRow = qAbs(a.y() - b.y()) <= 12;
-            const bool inOrder = panel(chain.at(i - 1)) < panel(chain.at(i))
-                || (panel(chain.at(i - 1)) == panel(chain.at(i))
-                    && (sameRow ? a.x() < b.x() : a.y() < b.y()));
-            QVERIFY2(
-                inOrder,
-                qPrintable(QStringLiteral("%1 before %2")
-                               .arg(chain.at(i - 1)->objectName(), chain.at(i)->objectName())));
+        QList<QWidget *> expected;
+        if (content == f.ui().Corvand) {
+            for (QWidget *panel : {f.ui().frame_5, f.ui().frame_7}) {
+                const auto inPanel = [panel](const QWidget *w) { return panel->isAncestorOf(w); };
+                expected += sorted(
+                    chain, [&](const QWidget *w) { return inPanel(w) && isButton(w); }, left);
+                expected += sorted(
+                    chain, [&](const QWidget *w) { return inPanel(w) && !isButton(w); }, top);
+            }
+        } else if (content == f.ui().System) {
+            expected << f.ui().Messwert_treeWidget;
+            expected += sorted(chain, isButton, top);
+        } else {
+            QCOMPARE(content, f.controller->chart());
+            expected += sorted(
+                chain, [](const QWidget *w) { return qobject_cast<const QRadioButton *>(w); }, top);
+            expected += sorted(chain, isButton, top);
         }
+        QVERIFY2(chain.size() >= 3, qPrintable(tabs->tabText(page)));
+        const auto names = [](const QList<QWidget *> &widgets) {
+            QStringList list;
+            for (const QWidget *w : widgets)
+                list << w->objectName();
+            return list;
+        };
+        QCOMPARE(names(chain), names(expected));
     }
 }
 
