@@ -11,6 +11,7 @@
 #include "protocol/configwrite.h"
 #include "protocol/devicesettings.h"
 #include "protocol/reportdrain.h"
+#include "ui/focusreturn.h"
 #include "ui/formfit.h"
 #include "ui/measurementchart.h"
 
@@ -46,14 +47,15 @@ class KalvorIIControl::CommandSequence
 public:
     explicit CommandSequence(KalvorIIControl *controller)
         : m_controller(controller)
-        , m_focus(QApplication::focusWidget())
     {
         // The pressed button goes grey; Qt would hand its focus to the next
         // enabled one, "Werkeinstellung setzen", where a second Space would
-        // overwrite the fields. The tab bar holds it meanwhile.
-        QTabBar *parking = m_controller->ui.tabWidget->tabBar();
-        if (m_focus && m_controller->mainWidget->isAncestorOf(m_focus))
-            parking->setFocus(Qt::OtherFocusReason);
+        // overwrite the fields. The tab bar holds it until the button is
+        // enabled again (after a memory read, only when the read ends). A
+        // field being edited keeps it: no command turns a field grey.
+        auto *button = qobject_cast<QAbstractButton *>(QApplication::focusWidget());
+        if (button && m_controller->mainWidget->isAncestorOf(button))
+            m_return = FocusReturn::park(button, m_controller->ui.tabWidget->tabBar());
         m_controller->m_commandRunning = true;
         m_controller->updateButtons();
     }
@@ -61,15 +63,14 @@ public:
     {
         m_controller->m_commandRunning = false;
         m_controller->updateButtons();
-        if (m_focus && m_focus->isEnabled()
-            && QApplication::focusWidget() == m_controller->ui.tabWidget->tabBar())
-            m_focus->setFocus(Qt::OtherFocusReason);
+        if (m_return)
+            m_return->settle();
     }
     Q_DISABLE_COPY_MOVE(CommandSequence)
 
 private:
     KalvorIIControl *m_controller;
-    QPointer<QWidget> m_focus; // where the keyboard focus was
+    QPointer<FocusReturn> m_return;
 };
 
 KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)

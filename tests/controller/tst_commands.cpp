@@ -6,6 +6,7 @@
 #include "controllerfixture.h"
 #include "modal.h"
 #include "protocol/devicesettings.h"
+#include "sim/devicereports.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -228,7 +229,8 @@ void TestCommands::defaultsFillTheFieldsAndSendNothing()
 
 // The pressed button goes grey while its commands run; the focus must not
 // pass to "Werkeinstellung setzen", where the next Space would put factory
-// values into the fields.
+// values into the fields, and it comes back to the button when the button is
+// enabled again: after its commands, or after the memory read it started.
 void TestCommands::focusStaysOnThePressedButton()
 {
     ControllerFixture f;
@@ -243,6 +245,21 @@ void TestCommands::focusStaysOnThePressedButton()
     QVERIFY(focusWhileSending);
     QVERIFY(focusWhileSending != f.ui().SetDefault_PB);
     QCOMPARE(QApplication::focusWidget(), read);
+
+    // A memory read keeps its button grey until the last row is in.
+    f.fake->onWrite = nullptr;
+    f.ui().tabWidget->setCurrentWidget(f.ui().System);
+    QPushButton *readMemory = f.ui().ReadSpeicher_PB;
+    readMemory->setFocus();
+    QTest::keyClick(readMemory, Qt::Key_Space);
+    QVERIFY(f.controller->memoryRead().running());
+    QWidget *focusWhileReading = QApplication::focusWidget();
+    QVERIFY(focusWhileReading != f.ui().ExportMesswerte_PB
+            && focusWhileReading != f.ui().ClearSpeicher_PB);
+    f.show(DeviceReports::fillLevel(1, 2) + deviceRecord(1) + deviceRecord(2));
+    QVERIFY(!f.controller->memoryRead().running());
+    QVERIFY(readMemory->isEnabled());
+    QCOMPARE(QApplication::focusWidget(), readMemory);
 }
 
 QTEST_MAIN(TestCommands)
