@@ -14,6 +14,7 @@
 #include "ui/focusreturn.h"
 #include "ui/formfit.h"
 #include "ui/measurementchart.h"
+#include "ui/tablecopy.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -89,6 +90,7 @@ KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver)
 
     ui.Incoming_Data_TextEdit->setVisible(false);
     ui.Funkkanal_SB->setVisible(false);
+    TableCopy::enable(ui.Messwert_treeWidget);
     addChartPage();
     fitToFonts();
     // The log only ever grows at its end and loses its oldest lines: nothing

@@ -9,6 +9,7 @@
 #include "ui/measurementchart.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -51,6 +52,7 @@ private slots:
     void waitingTextIsCapped();
     void memoryReadSummaries();
     void chartLeavesOutRowsThatAreNoNumbers();
+    void selectedRowsAreCopiedWhole();
     void textsFitTheirWidgets_data();
     void textsFitTheirWidgets();
     void tabFollowsReadingOrder();
@@ -366,6 +368,44 @@ void TestController::chartLeavesOutRowsThatAreNoNumbers()
     const auto *note = chart->findChild<QLabel *>(QStringLiteral("DiagrammHinweis_lb"));
     QVERIFY(note && note->isVisibleTo(chart));
     QVERIFY2(note->text().startsWith(QStringLiteral("2 ")), qPrintable(note->text()));
+}
+
+// Rows picked with Shift and Ctrl go to the clipboard whole, in the table's
+// order, as tab-separated lines under the column headers.
+void TestController::selectedRowsAreCopiedWhole()
+{
+    ControllerFixture f;
+    f.show(deviceRecord(1) + deviceRecord(2, "2012:03:05:1:14:08:00", "3,10", "050")
+           + deviceRecord(3, "2012:03:06:2:09:00:00", "12,5", "-20", "007")
+           + deviceRecord(4, "2012:03:06:2:09:00:01", "0,75") + deviceRecord(5));
+    f.ui().tabWidget->setCurrentWidget(f.ui().System);
+    QTreeWidget *tree = f.ui().Messwert_treeWidget;
+    QCOMPARE(tree->topLevelItemCount(), 5);
+    const auto click = [tree](int row, Qt::KeyboardModifiers modifiers) {
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, modifiers,
+                          tree->visualItemRect(tree->topLevelItem(row)).center());
+    };
+    const auto expected = [&](const QList<int> &rows) {
+        QStringList headers;
+        for (int column = 0; column < tree->columnCount(); ++column)
+            headers << tree->headerItem()->text(column);
+        QString text = headers.join(u'\t') + u'\n';
+        for (const int row : rows)
+            text += f.controller->rows().at(row).cells.join(u'\t') + u'\n';
+        return text;
+    };
+    QClipboard *clipboard = QApplication::clipboard();
+
+    click(3, Qt::NoModifier);
+    click(1, Qt::ShiftModifier);
+    clipboard->clear();
+    QTest::keyClick(tree, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard->text(), expected({1, 2, 3}));
+
+    click(2, Qt::ControlModifier); // out of the selection again
+    click(0, Qt::ControlModifier);
+    QTest::keyClick(tree, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard->text(), expected({0, 1, 3}));
 }
 
 // With the platform's default fonts, and with a larger system font, in
