@@ -13,6 +13,7 @@
 #include "protocol/reportdrain.h"
 #include "ui/focusreturn.h"
 #include "ui/formfit.h"
+#include "ui/language.h"
 #include "ui/measurementchart.h"
 #include "ui/tablecopy.h"
 
@@ -205,17 +206,10 @@ void KalvorIIControl::fitTabs()
 // reading order on every page.
 void KalvorIIControl::fitToFonts()
 {
-    // The date and time in the window's language, the year in full and the
-    // time with its seconds, as the clock ticks them.
+    // The date and time in the window's language, as the clock ticks them.
     const QLocale locale;
-    QString dateFormat = locale.dateFormat(QLocale::ShortFormat);
-    if (!dateFormat.contains(QLatin1String("yyyy")))
-        dateFormat.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    ui.dateEdit->setDisplayFormat(dateFormat);
-    QString timeFormat = locale.timeFormat(QLocale::ShortFormat);
-    if (!timeFormat.contains(QLatin1String("ss")))
-        timeFormat.replace(QLatin1String("mm"), QLatin1String("mm:ss"));
-    ui.timeEdit->setDisplayFormat(timeFormat);
+    ui.dateEdit->setDisplayFormat(Language::dateFormat(locale));
+    ui.timeEdit->setDisplayFormat(Language::timeFormat(locale));
     FormFit::fitButtonRow({ui.ReadConfig_PB, ui.WriteConfig_PB, ui.SetDefault_PB},
                           ui.frame_5->width() - ui.ReadConfig_PB->x());
     FormFit::fitButtonRow({m_chart->saveButton()}, ui.tabWidget->width() - 10);
