@@ -191,8 +191,7 @@ void KalvorIIControl::addChartPage()
 {
     m_chart = new MeasurementChart;
     ui.tabWidget->addTab(m_chart, tr("Diagramm"));
-    m_chart->saveButton()->setStyleSheet(ui.ExportMesswerte_PB->styleSheet());
-    connect(m_chart->saveButton(), &QPushButton::clicked, this, [this] { saveChart(); });
+    connect(m_chart, &MeasurementChart::saveRequested, this, [this] { saveChart(); });
 }
 
 // The settings and measurement pages' tabs are 46ex wide each: with the
@@ -212,14 +211,12 @@ void KalvorIIControl::fitToFonts()
     ui.timeEdit->setDisplayFormat(Language::timeFormat(locale));
     FormFit::fitButtonRow({ui.ReadConfig_PB, ui.WriteConfig_PB, ui.SetDefault_PB},
                           ui.frame_5->width() - ui.ReadConfig_PB->x());
-    FormFit::fitButtonRow({m_chart->saveButton()}, ui.tabWidget->width() - 10);
     fitTabs();
     for (QWidget *frame : {ui.frame_5, ui.frame_7})
         for (QAbstractSpinBox *box : frame->findChildren<QAbstractSpinBox *>())
             FormFit::fitValueBox(box);
     FormFit::setReadingOrder({ui.frame_5, ui.frame_7});
     FormFit::setReadingOrder({ui.System});
-    FormFit::setReadingOrder({m_chart});
 }
 
 // The rows the parser added in this tick go to the chart in one batch.
@@ -233,6 +230,8 @@ void KalvorIIControl::showNewRowsInChart()
 
 void KalvorIIControl::saveChart()
 {
+    // The image is the page as it shows: laid out only once shown.
+    ui.tabWidget->setCurrentWidget(m_chart);
     const QString proposed = MeasurementExport::proposedFileName(Clock::currentDateTime(),
                                                                  QStringLiteral("_chart.png"));
     const QString png = tr("PNG-Bild (*.png)");

@@ -1,5 +1,6 @@
 #include "measurementchart.h"
 
+#include <QBoxLayout>
 #include <QButtonGroup>
 #include <QEvent>
 #include <QFileInfo>
@@ -23,9 +24,19 @@ const QColor background(89, 121, 142);
 const QColor text(255, 255, 255);
 const QColor grid(120, 150, 168);
 const QColor forceColour(0, 225, 230);
-const QColor positionColour(255, 190, 90);
+// See-through, so that the force drawn over it stays readable where the two
+// lines cross, even at thousands of points.
+const QColor positionColour(255, 190, 90, 150);
 // On the page's light blue-grey.
 const QString pageText = QStringLiteral("color: rgb(20, 30, 40);");
+// The form's button look; the frame is always there, in the button's colour
+// unless it has the focus, so that the focus does not change its size.
+const QString buttonSheet
+    = QStringLiteral("QPushButton { border: 2px solid rgb(135,161,178); border-radius: 0px;"
+                     " background-color: rgb(135,161,178); color: rgb(0,0,0); min-width: 80px;"
+                     " padding: 5px 8px; }\n"
+                     "QPushButton:focus { border-color: rgb(0,90,110); }\n"
+                     "QPushButton:pressed { background: rgb(169,192,198); }\n");
 
 constexpr int toolTipReach = 8; // pixels from a point that still show it
 
@@ -68,33 +79,57 @@ MeasurementChart::MeasurementChart(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("Diagramm"));
+
     m_plot = new QCustomPlot(this);
     m_plot->setObjectName(QStringLiteral("Diagramm_plot"));
-    m_plot->setGeometry(10, 10, 740, 251);
     m_plot->setBackground(background);
     m_plot->setPlottingHints(QCP::phFastPolylines | QCP::phCacheLabels);
+    m_plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
     for (QCPAxis *axis : {m_plot->xAxis, m_plot->yAxis, m_plot->yAxis2})
         styleAxis(axis);
-    m_plot->legend->setBrush(QColor(60, 85, 100, 220));
-    m_plot->legend->setBorderPen(QPen(grid));
-    m_plot->legend->setTextColor(text);
-    m_plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignLeft);
 
-    m_force = m_plot->addGraph(m_plot->xAxis, m_plot->yAxis);
+    // The position first: the force is drawn over it.
+    m_plot->setAutoAddPlottableToLegend(false);
     m_position = m_plot->addGraph(m_plot->xAxis, m_plot->yAxis2);
+    m_force = m_plot->addGraph(m_plot->xAxis, m_plot->yAxis);
     m_force->setPen(QPen(forceColour, 1.5));
-    m_position->setPen(QPen(positionColour, 1.5));
+    m_position->setPen(QPen(positionColour, 1));
     // Ten thousand discs drawn one by one would cost a repaint twice the
     // window's budget; a disc drawn once and copied is fast.
     m_force->setAntialiasedScatters(false);
+
+    // The legend stands in a row of its own above the axes, where no point
+    // can lie under it, as narrow as its entries.
+    QCPLegend *legend = m_plot->legend;
+    m_plot->axisRect()->insetLayout()->take(legend);
+    auto *legendRow = new QCPLayoutGrid;
+    m_plot->plotLayout()->insertRow(0);
+    m_plot->plotLayout()->addElement(0, 0, legendRow);
+    m_plot->plotLayout()->setRowStretchFactor(0, 0.001);
+    legendRow->addElement(0, 0, legend);
+    legendRow->addElement(0, 1, new QCPLayoutElement(m_plot));
+    legendRow->setColumnStretchFactor(0, 0.001);
+    legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+    legend->setBrush(Qt::NoBrush);
+    legend->setBorderPen(Qt::NoPen);
+    legend->setTextColor(text);
+    legend->setVisible(true);
+    m_force->addToLegend();
+    m_position->addToLegend();
+
     connect(m_plot, &QCustomPlot::mouseMove, this, &MeasurementChart::showToolTip);
+    connect(m_plot, &QCustomPlot::mouseDoubleClick, this, [this] { showAll(); });
+    for (QCPAxis *axis : {m_plot->xAxis, m_plot->yAxis, m_plot->yAxis2}) {
+        connect(axis, qOverload<const QCPRange &>(&QCPAxis::rangeChanged), this, [this] {
+            if (!m_fitting)
+                m_zoomed = true;
+        });
+    }
 
     auto *trend = new QRadioButton(this);
     trend->setObjectName(QStringLiteral("DiagrammVerlauf_RB"));
-    trend->setGeometry(765, 14, 160, 24);
     auto *scatter = new QRadioButton(this);
     scatter->setObjectName(QStringLiteral("DiagrammStreuung_RB"));
-    scatter->setGeometry(765, 40, 160, 24);
     for (QRadioButton *button : {trend, scatter})
         button->setStyleSheet(pageText);
     trend->setChecked(true);
@@ -105,15 +140,35 @@ MeasurementChart::MeasurementChart(QWidget *parent)
 
     m_save = new QPushButton(this);
     m_save->setObjectName(QStringLiteral("DiagrammSpeichern_PB"));
-    m_save->setGeometry(765, 80, 150, 31);
+    m_save->setStyleSheet(buttonSheet);
+    connect(m_save, &QPushButton::clicked, this, &MeasurementChart::saveRequested);
 
     m_note = new QLabel(this);
     m_note->setObjectName(QStringLiteral("DiagrammHinweis_lb"));
-    m_note->setGeometry(765, 120, 150, 130);
     m_note->setWordWrap(true);
     m_note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_note->setTextFormat(Qt::PlainText);
     m_note->setStyleSheet(pageText);
+    // As wide as the buttons above it, however long its text.
+    m_note->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    auto *side = new QVBoxLayout;
+    side->setSpacing(4);
+    side->addWidget(trend);
+    side->addWidget(scatter);
+    side->addSpacing(12);
+    side->addWidget(m_save);
+    side->addSpacing(8);
+    side->addWidget(m_note);
+    side->addStretch(1);
+    auto *row = new QHBoxLayout;
+    row->setSpacing(12);
+    row->addWidget(m_plot, 1);
+    row->addLayout(side);
+    auto *page = new QVBoxLayout(this);
+    page->setContentsMargins(10, 6, 10, 10);
+    page->setSpacing(6);
+    page->addLayout(row, 1);
 
     retranslate(); // texts, and the axes for the view
 }
@@ -152,10 +207,23 @@ void MeasurementChart::setUpAxes()
     m_plot->yAxis->setLabel(tr("Kraft [kN]"));
     m_plot->yAxis2->setLabel(tr("Hülsenposition [mm]"));
     m_plot->yAxis2->setVisible(trend);
-    m_plot->legend->setVisible(trend);
     m_position->setVisible(trend);
+    if (trend)
+        m_position->addToLegend();
+    else
+        m_position->removeFromLegend();
     m_force->setLineStyle(trend ? QCPGraph::lsLine : QCPGraph::lsNone);
     m_force->setScatterStyle(trend ? QCPScatterStyle() : QCPScatterStyle(disc()));
+    // Over the measurement number the two value axes stay put, so that the
+    // two series keep their places against each other; the scatter plot
+    // zooms and pans both ways.
+    QCPAxisRect *rect = m_plot->axisRect();
+    const Qt::Orientations directions
+        = trend ? Qt::Orientations(Qt::Horizontal) : (Qt::Horizontal | Qt::Vertical);
+    rect->setRangeDrag(directions);
+    rect->setRangeZoom(directions);
+    rect->setRangeDragAxes(m_plot->xAxis, m_plot->yAxis);
+    rect->setRangeZoomAxes(m_plot->xAxis, m_plot->yAxis);
 }
 
 void MeasurementChart::setView(View view)
@@ -164,6 +232,7 @@ void MeasurementChart::setView(View view)
         return;
     m_view = view;
     m_views->button(int(view))->setChecked(true);
+    m_zoomed = false;
     setUpAxes();
     refill();
 }
@@ -205,6 +274,7 @@ void MeasurementChart::clear()
     m_positions.clear();
     m_times.clear();
     m_excluded = 0;
+    m_zoomed = false;
     updateNote();
     m_force->data()->clear();
     m_position->data()->clear();
@@ -225,11 +295,16 @@ void MeasurementChart::refill()
     replotIfShown();
 }
 
-void MeasurementChart::replotIfShown()
+void MeasurementChart::showAll()
 {
-    // A hidden page is brought up to date when it is shown.
-    if (!isVisible())
-        return;
+    m_zoomed = false;
+    replotIfShown();
+}
+
+// Every point in view, with a little room around them.
+void MeasurementChart::fitRanges()
+{
+    m_fitting = true;
     if (m_numbers.isEmpty()) {
         m_plot->xAxis->setRange(0, 1);
         m_plot->yAxis->setRange(0, 1);
@@ -239,6 +314,16 @@ void MeasurementChart::replotIfShown()
         for (QCPAxis *axis : {m_plot->xAxis, m_plot->yAxis, m_plot->yAxis2})
             axis->scaleRange(1.05, axis->range().center());
     }
+    m_fitting = false;
+}
+
+void MeasurementChart::replotIfShown()
+{
+    // A hidden page is brought up to date when it is shown.
+    if (!isVisible())
+        return;
+    if (!m_zoomed)
+        fitRanges();
     m_plot->replot(QCustomPlot::rpQueuedReplot);
 }
 

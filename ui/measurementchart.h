@@ -16,10 +16,13 @@ class QMouseEvent;
 class QPushButton;
 
 // The "Diagramm" page: the measurements as a chart, filled from the rows'
-// numbers as they arrive. Two views: the force and the sleeve position over
-// the measurement number ("Verlauf", two axes), and the force over the sleeve
-// position as a scatter plot ("Kraft über Position"). Rows whose numbers are
-// not finite stay out; a note counts them.
+// numbers as they arrive. Two views:
+// the force and the sleeve position over the measurement number ("Verlauf",
+// two axes), and the force over the sleeve position as a scatter plot
+// ("Kraft über Position"). Rows whose numbers are not finite stay out; a note
+// counts them. The wheel zooms, a drag pans, a double-click shows everything
+// again. The page lays itself out and only reports a save request: the
+// program asks for the file.
 //
 // Colours are the chart's own, not the palette's, so that it reads the same
 // in a light and in a dark desktop scheme.
@@ -43,6 +46,11 @@ public:
     int excludedRows() const { return m_excluded; }
     int shownRows() const { return int(m_numbers.size()); }
 
+    // Every point in view again after zooming or panning, as a double-click
+    // does; until then, arriving points do not move the axes.
+    void showAll();
+    bool showsAll() const { return !m_zoomed; }
+
     // The points as the current view plots them: the force series (over the
     // number, or over the position) and, in the trend view, the position
     // series over the number.
@@ -54,8 +62,13 @@ public:
     // string, or the system's reason it could not be written (and in
     // `systemError` its error number, where it gave one).
     QString saveImage(const QString &fileName, int *systemError = nullptr) const;
+
     QPushButton *saveButton() const { return m_save; }
     QCustomPlot *plot() const { return m_plot; }
+
+signals:
+    // "Diagramm speichern…" was pressed.
+    void saveRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -65,6 +78,7 @@ private:
     void setUpAxes();
     void refill();
     void replotIfShown();
+    void fitRanges();
     void retranslate();
     void updateNote();
     void showToolTip(QMouseEvent *event);
@@ -77,6 +91,9 @@ private:
     QPushButton *m_save = nullptr;
     QLabel *m_note = nullptr;
     View m_view = View::Trend;
+    // The user zoomed or panned: the axes stay where they are.
+    bool m_zoomed = false;
+    bool m_fitting = false; // the chart itself is setting the axes
 
     // The shown rows' numbers, in arrival order.
     QVector<double> m_numbers;

@@ -409,7 +409,8 @@ void TestController::selectedRowsAreCopiedWhole()
 }
 
 // With the platform's default fonts, and with a larger system font, in
-// German and in English, no button, range hint or tab loses characters.
+// German and in English, no button, range hint, view choice or tab loses
+// characters.
 void TestController::textsFitTheirWidgets_data()
 {
     QTest::addColumn<int>("pointSize"); // 0: the default font
@@ -443,8 +444,15 @@ void TestController::textsFitTheirWidgets()
     }
     ControllerFixture f;
     QWidget *window = f.controller->mainWidget;
-    for (QPushButton *button : window->findChildren<QPushButton *>())
-        QVERIFY2(FormFit::textFits(button), qPrintable(button->objectName()));
+    // Each page as it shows: the chart page lays itself out when shown.
+    for (int page = 0; page < f.ui().tabWidget->count(); ++page) {
+        f.ui().tabWidget->setCurrentIndex(page);
+        QWidget *content = f.ui().tabWidget->widget(page);
+        for (QPushButton *button : content->findChildren<QPushButton *>())
+            QVERIFY2(FormFit::textFits(button), qPrintable(button->objectName()));
+        for (QRadioButton *button : content->findChildren<QRadioButton *>())
+            QVERIFY2(FormFit::textFits(button), qPrintable(button->objectName()));
+    }
     int hints = 0;
     for (QLabel *label : window->findChildren<QLabel *>()) {
         if (!label->text().startsWith(u'['))
