@@ -80,6 +80,12 @@ MeasurementChart::MeasurementChart(QWidget *parent)
 {
     setObjectName(QStringLiteral("Diagramm"));
 
+    m_summaryLine = new QLabel(this);
+    m_summaryLine->setObjectName(QStringLiteral("DiagrammUebersicht_lb"));
+    m_summaryLine->setTextFormat(Qt::PlainText);
+    m_summaryLine->setWordWrap(true); // one line, unless a large font needs two
+    m_summaryLine->setStyleSheet(pageText);
+
     m_plot = new QCustomPlot(this);
     m_plot->setObjectName(QStringLiteral("Diagramm_plot"));
     m_plot->setBackground(background);
@@ -168,6 +174,7 @@ MeasurementChart::MeasurementChart(QWidget *parent)
     auto *page = new QVBoxLayout(this);
     page->setContentsMargins(10, 6, 10, 10);
     page->setSpacing(6);
+    page->addWidget(m_summaryLine);
     page->addLayout(row, 1);
 
     retranslate(); // texts, and the axes for the view
@@ -182,6 +189,7 @@ void MeasurementChart::retranslate()
     m_save->setText(tr("Diagramm speichern…"));
     m_force->setName(tr("Kraft [kN]"));
     m_position->setName(tr("Hülsenposition [mm]"));
+    m_summaryLine->setText(m_summary.text(locale()));
     updateNote();
     setUpAxes();
 }
@@ -243,6 +251,7 @@ void MeasurementChart::appendRows(const QList<MeasurementRow> &rows, qsizetype f
     const int excludedBefore = m_excluded;
     for (qsizetype i = std::max<qsizetype>(from, 0); i < rows.size(); ++i) {
         const MeasurementRow &row = rows.at(i);
+        m_summary.add(row);
         if (!std::isfinite(row.force) || !std::isfinite(row.sleevePosition)) {
             ++m_excluded;
             continue;
@@ -252,6 +261,7 @@ void MeasurementChart::appendRows(const QList<MeasurementRow> &rows, qsizetype f
         m_positions << row.sleevePosition;
         m_times << row.timeStamp;
     }
+    m_summaryLine->setText(m_summary.text(locale()));
     if (m_excluded != excludedBefore)
         updateNote();
     if (m_numbers.size() == first)
@@ -274,6 +284,8 @@ void MeasurementChart::clear()
     m_positions.clear();
     m_times.clear();
     m_excluded = 0;
+    m_summary = MeasurementSummary();
+    m_summaryLine->setText(m_summary.text(locale()));
     m_zoomed = false;
     updateNote();
     m_force->data()->clear();

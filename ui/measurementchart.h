@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/measurementrow.h"
+#include "ui/measurementsummary.h"
 
 #include <QDateTime>
 #include <QList>
@@ -16,7 +17,7 @@ class QMouseEvent;
 class QPushButton;
 
 // The "Diagramm" page: the measurements as a chart, filled from the rows'
-// numbers as they arrive. Two views:
+// numbers as they arrive, under a one-line summary of the rows. Two views:
 // the force and the sleeve position over the measurement number ("Verlauf",
 // two axes), and the force over the sleeve position as a scatter plot
 // ("Kraft über Position"). Rows whose numbers are not finite stay out; a note
@@ -45,6 +46,7 @@ public:
     // Rows kept out because a number of theirs is not finite.
     int excludedRows() const { return m_excluded; }
     int shownRows() const { return int(m_numbers.size()); }
+    const MeasurementSummary &summary() const { return m_summary; }
 
     // Every point in view again after zooming or panning, as a double-click
     // does; until then, arriving points do not move the axes.
@@ -90,6 +92,7 @@ private:
     QButtonGroup *m_views = nullptr;
     QPushButton *m_save = nullptr;
     QLabel *m_note = nullptr;
+    QLabel *m_summaryLine = nullptr;
     View m_view = View::Trend;
     // The user zoomed or panned: the axes stay where they are.
     bool m_zoomed = false;
@@ -101,4 +104,5 @@ private:
     QVector<double> m_positions;
     QList<QDateTime> m_times;
     int m_excluded = 0;
+    MeasurementSummary m_summary; // of all rows given, shown or not
 };

@@ -1,11 +1,14 @@
-// The "Diagramm" page on its own: zooming and panning, where the legend and
-// the series stand.
+// The "Diagramm" page on its own: the summary line's numbers, zooming and
+// panning, where the legend and the series stand.
 
 #include "ui/measurementchart.h"
+#include "ui/measurementsummary.h"
 
 #include <QLabel>
 #include <QtTest>
 #include <qcustomplot.h>
+
+#include <limits>
 
 namespace {
 
@@ -51,6 +54,7 @@ private slots:
     void init();
     void cleanup();
 
+    void summaryOfKnownRows();
     void wheelZoomsDragPansDoubleClickShowsAll();
     void legendAndForceStayReadable();
 
@@ -80,6 +84,51 @@ void TestChart::settle()
 {
     QCoreApplication::processEvents();
     m_chart->plot()->replot();
+}
+
+// Count, first and last day, force lowest, mean and highest, position range:
+// from rows whose numbers are worked out by hand, one of them without a valid
+// time, one with a force and one with a position that are no numbers.
+void TestChart::summaryOfKnownRows()
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const QList<MeasurementRow> rows = {
+        row(1, 2.5, 4.0, QDateTime(QDate(2012, 3, 6), QTime(9, 0))),
+        row(2, 1.5, -2.0, QDateTime(QDate(2012, 3, 5), QTime(14, 7, 59))),
+        row(3, -inf, 7.1, QDateTime()),
+        row(4, 4.0, nan, QDateTime(QDate(2012, 3, 7), QTime(23, 59, 59))),
+        row(5, 3.0, 0.5, QDateTime(QDate(2012, 3, 6), QTime(10, 0))),
+    };
+    MeasurementSummary summary;
+    for (const MeasurementRow &r : rows)
+        summary.add(r);
+    QCOMPARE(summary.rows, 5);
+    QCOMPARE(summary.first, QDateTime(QDate(2012, 3, 5), QTime(14, 7, 59)));
+    QCOMPARE(summary.last, QDateTime(QDate(2012, 3, 7), QTime(23, 59, 59)));
+    QCOMPARE(summary.forces, 4);
+    QCOMPARE(summary.forceMin, 1.5);
+    QCOMPARE(summary.forceMean(), 2.75); // (2.5 + 1.5 + 4 + 3) / 4
+    QCOMPARE(summary.forceMax, 4.0);
+    QCOMPARE(summary.positions, 4);
+    QCOMPARE(summary.positionMin, -2.0);
+    QCOMPARE(summary.positionMax, 7.1);
+    QCOMPARE(summary.text(QLocale(QLocale::German, QLocale::Germany)),
+             QStringLiteral("Messwerte: 5  ·  05.03.2012 bis 07.03.2012  ·  "
+                            "Kraft min. 1,50, Mittel 2,75, max. 4,00 kN  ·  "
+                            "Hülsenposition -2,00 bis 7,10 mm"));
+
+    // The page shows it above the chart, in two batches as in a read, and
+    // starts again with the table.
+    const auto *line = m_chart->findChild<QLabel *>(QStringLiteral("DiagrammUebersicht_lb"));
+    QVERIFY(line);
+    m_chart->appendRows(rows.mid(0, 2));
+    m_chart->appendRows(rows, 2);
+    QCOMPARE(line->text(), summary.text(m_chart->locale()));
+    QVERIFY(line->geometry().bottom() < m_chart->plot()->geometry().top());
+    m_chart->clear();
+    QCOMPARE(m_chart->summary().rows, 0);
+    QCOMPARE(line->text(), QStringLiteral("Keine Messwerte"));
 }
 
 void TestChart::wheelZoomsDragPansDoubleClickShowsAll()

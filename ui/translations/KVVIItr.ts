@@ -372,5 +372,25 @@
         <source>Das Bild konnte nicht vollständig geschrieben werden.</source>
         <translation>The image could not be written completely.</translation>
     </message>
+    <message>
+        <source>Keine Messwerte</source>
+        <translation>No measurements</translation>
+    </message>
+    <message>
+        <source>Messwerte: %1</source>
+        <translation>Measurements: %1</translation>
+    </message>
+    <message>
+        <source>%1 bis %2</source>
+        <translation>%1 to %2</translation>
+    </message>
+    <message>
+        <source>Kraft min. %1, Mittel %2, max. %3 kN</source>
+        <translation>Force min. %1, mean %2, max. %3 kN</translation>
+    </message>
+    <message>
+        <source>Hülsenposition %1 bis %2 mm</source>
+        <translation>Sleeve position %1 to %2 mm</translation>
+    </message>
 </context>
 </TS>
