@@ -11,6 +11,7 @@
 #include "protocol/configwrite.h"
 #include "protocol/devicesettings.h"
 #include "protocol/reportdrain.h"
+#include "ui/chartimagefile.h"
 #include "ui/focusreturn.h"
 #include "ui/formfit.h"
 #include "ui/language.h"
@@ -176,6 +177,7 @@ void KalvorIIControl::primeColumnWidths()
     tree->clear();
 }
 
+// A memory read starts: the rows of the last one go.
 void KalvorIIControl::clearMeasurements()
 {
     ui.Messwert_treeWidget->clear();
@@ -183,6 +185,11 @@ void KalvorIIControl::clearMeasurements()
     m_rowsSerialNumber = QString();
     m_chart->clear();
     m_chartRows = 0;
+    // A saved chart names the device and the read its rows come from.
+    ReadInfo read;
+    read.startedAt = Clock::currentDateTime();
+    read.serialNumber = ui.SerialNumber_lb->text();
+    m_chart->setReadInfo(read);
 }
 
 // The chart is a third page after the settings and measurement pages, in
@@ -246,7 +253,7 @@ void KalvorIIControl::saveChart()
     if (suffix != QLatin1String("png") && suffix != QLatin1String("svg"))
         chosen += filter == svg ? QLatin1String(".svg") : QLatin1String(".png");
     int systemError = 0;
-    if (const QString error = m_chart->saveImage(chosen, &systemError); !error.isEmpty())
+    if (const QString error = saveChartImage(*m_chart, chosen, &systemError); !error.isEmpty())
         warnNotWritten(mainWidget, chosen, writeFailure(chosen, error, systemError));
 }
 

@@ -1,5 +1,7 @@
 #include "measurementchart.h"
 
+#include "ui/language.h"
+
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QEvent>
@@ -7,13 +9,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QSvgGenerator>
 #include <QToolTip>
 #include <qcustomplot.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 
 namespace {
@@ -245,6 +245,11 @@ void MeasurementChart::setView(View view)
     refill();
 }
 
+void MeasurementChart::setReadInfo(const ReadInfo &info)
+{
+    m_readInfo = info;
+}
+
 void MeasurementChart::appendRows(const QList<MeasurementRow> &rows, qsizetype from)
 {
     const qsizetype first = m_numbers.size();
@@ -406,44 +411,65 @@ void MeasurementChart::showToolTip(QMouseEvent *event)
                        m_plot);
 }
 
-QString MeasurementChart::saveImage(const QString &fileName, int *systemError) const
+QString MeasurementChart::imageTitle() const
 {
-    int unused = 0;
-    int &error = systemError ? *systemError : unused;
-    error = 0;
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = errno;
-        return file.errorString();
+    QStringList parts = {QStringLiteral("Kalvor II")};
+    if (!m_readInfo.serialNumber.isEmpty())
+        parts << tr("Seriennummer %1").arg(m_readInfo.serialNumber);
+    if (m_readInfo.startedAt.isValid()) {
+        const QLocale here = locale();
+        parts << tr("gelesen am %1 um %2")
+                     .arg(here.toString(m_readInfo.startedAt.date(), Language::dateFormat(here)),
+                          here.toString(m_readInfo.startedAt.time(), Language::timeFormat(here)));
     }
-    const QSize size = m_plot->size();
-    bool written = false;
-    if (QFileInfo(fileName).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0) {
+    parts << tr("Messwerte: %1").arg(locale().toString(m_summary.rows));
+    return parts.join(QStringLiteral("  ·  "));
+}
+
+MeasurementChart::ImageFormat MeasurementChart::imageFormatFor(const QString &fileName)
+{
+    return QFileInfo(fileName).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0
+        ? ImageFormat::Svg
+        : ImageFormat::Png;
+}
+
+bool MeasurementChart::writeImage(QIODevice *device, ImageFormat format) const
+{
+    const QSize plotSize = m_plot->size();
+    const QString title = imageTitle();
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    const QFontMetrics metrics(titleFont);
+    const int titleHeight = metrics.height() + 12;
+    const QSize size(plotSize.width(), plotSize.height() + titleHeight);
+    const auto paint = [&](QCPPainter &painter) {
+        painter.fillRect(QRect(QPoint(0, 0), size), background);
+        painter.setFont(titleFont);
+        painter.setPen(text);
+        const QRect titleRect(8, 0, size.width() - 16, titleHeight);
+        painter.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter,
+                         metrics.elidedText(title, Qt::ElideRight, titleRect.width()));
+        painter.translate(0, titleHeight);
+        m_plot->toPainter(&painter, plotSize.width(), plotSize.height());
+    };
+    if (format == ImageFormat::Svg) {
         QSvgGenerator svg;
-        svg.setOutputDevice(&file);
+        svg.setOutputDevice(device);
         svg.setSize(size);
         svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setTitle(tr("Diagramm"));
+        svg.setTitle(title);
         QCPPainter painter;
-        written = painter.begin(&svg);
-        if (written) {
-            m_plot->toPainter(&painter, size.width(), size.height());
-            written = painter.end();
-        }
-    } else {
-        written = m_plot->toPixmap(size.width(), size.height()).save(&file, "PNG");
+        if (!painter.begin(&svg))
+            return false;
+        paint(painter);
+        return painter.end();
     }
-    if (!written || file.error() != QFileDevice::NoError) {
-        error = errno;
-        const QString reason = file.error() != QFileDevice::NoError
-            ? file.errorString()
-            : tr("Das Bild konnte nicht vollständig geschrieben werden.");
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit()) {
-        error = errno;
-        return file.errorString();
-    }
-    return QString();
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QCPPainter painter;
+    if (!painter.begin(&image))
+        return false;
+    paint(painter);
+    if (!painter.end())
+        return false;
+    return image.save(device, "PNG");
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/measurementrow.h"
+#include "protocol/readinfo.h"
 #include "ui/measurementsummary.h"
 
 #include <QDateTime>
@@ -12,6 +13,7 @@
 class QButtonGroup;
 class QCPGraph;
 class QCustomPlot;
+class QIODevice;
 class QLabel;
 class QMouseEvent;
 class QPushButton;
@@ -23,7 +25,7 @@ class QPushButton;
 // ("Kraft über Position"). Rows whose numbers are not finite stay out; a note
 // counts them. The wheel zooms, a drag pans, a double-click shows everything
 // again. The page lays itself out and only reports a save request: the
-// program asks for the file.
+// program asks for the file and has the image written.
 //
 // Colours are the chart's own, not the palette's, so that it reads the same
 // in a light and in a dark desktop scheme.
@@ -33,6 +35,7 @@ class MeasurementChart : public QWidget
 
 public:
     enum class View { Trend, ForceOverPosition };
+    enum class ImageFormat { Png, Svg };
 
     explicit MeasurementChart(QWidget *parent = nullptr);
     ~MeasurementChart() override;
@@ -40,6 +43,9 @@ public:
     // Adds rows[from, end) in one batch: one replot, however many rows.
     void appendRows(const QList<MeasurementRow> &rows, qsizetype from = 0);
     void clear();
+    // The read the rows come from: its device's serial number and its start
+    // go into a saved image's title.
+    void setReadInfo(const ReadInfo &info);
 
     View view() const { return m_view; }
     void setView(View view);
@@ -59,11 +65,12 @@ public:
     QList<QPointF> forcePoints() const;
     QList<QPointF> positionPoints() const;
 
-    // Writes the current view as a PNG or, for a name ending in ".svg", an
-    // SVG, through a temporary file renamed into place. Returns an empty
-    // string, or the system's reason it could not be written (and in
-    // `systemError` its error number, where it gave one).
-    QString saveImage(const QString &fileName, int *systemError = nullptr) const;
+    // The current view as it is shown (zoom included) under a title line
+    // naming the device, the read and the count, as a PNG or an SVG.
+    bool writeImage(QIODevice *device, ImageFormat format) const;
+    QString imageTitle() const;
+    // SVG for a name ending in ".svg", PNG otherwise.
+    static ImageFormat imageFormatFor(const QString &fileName);
 
     QPushButton *saveButton() const { return m_save; }
     QCustomPlot *plot() const { return m_plot; }
@@ -105,4 +112,5 @@ private:
     QList<QDateTime> m_times;
     int m_excluded = 0;
     MeasurementSummary m_summary; // of all rows given, shown or not
+    ReadInfo m_readInfo;
 };

@@ -53,6 +53,7 @@ private slots:
     void memoryReadSummaries();
     void chartLeavesOutRowsThatAreNoNumbers();
     void selectedRowsAreCopiedWhole();
+    void chartKnowsTheReadItShows();
     void textsFitTheirWidgets_data();
     void textsFitTheirWidgets();
     void tabFollowsReadingOrder();
@@ -368,6 +369,25 @@ void TestController::chartLeavesOutRowsThatAreNoNumbers()
     const auto *note = chart->findChild<QLabel *>(QStringLiteral("DiagrammHinweis_lb"));
     QVERIFY(note && note->isVisibleTo(chart));
     QVERIFY2(note->text().startsWith(QStringLiteral("2 ")), qPrintable(note->text()));
+}
+
+// A saved chart's title names the device the rows came from, when the read
+// started and how many rows it holds: the controller hands these to the chart
+// when a read starts.
+void TestController::chartKnowsTheReadItShows()
+{
+    ControllerFixture f;
+    f.show("Serial number : 654321\n=========================\n");
+    QCOMPARE(f.ui().SerialNumber_lb->text(), QStringLiteral("654321"));
+    Clock::setFixed(QDateTime(QDate(2026, 12, 6), QTime(14, 5, 9)));
+    f.ui().ReadSpeicher_PB->click();
+    Clock::setFixed(QDateTime());
+    f.show(deviceRecord(1) + deviceRecord(2) + deviceRecord(3));
+    MeasurementChart *chart = f.controller->chart();
+    chart->setLocale(QLocale(QLocale::German, QLocale::Germany));
+    const QString title = chart->imageTitle();
+    for (const char *part : {"654321", "06.12.2026", "14:05:09", "Messwerte: 3"})
+        QVERIFY2(title.contains(QLatin1String(part)), qPrintable(title));
 }
 
 // Rows picked with Shift and Ctrl go to the clipboard whole, in the table's

@@ -1,10 +1,13 @@
 // The "Diagramm" page on its own: the summary line's numbers, zooming and
-// panning, where the legend and the series stand.
+// panning, where the legend and the series stand, and the saved image's
+// title.
 
 #include "ui/measurementchart.h"
 #include "ui/measurementsummary.h"
 
+#include <QBuffer>
 #include <QLabel>
+#include <QXmlStreamReader>
 #include <QtTest>
 #include <qcustomplot.h>
 
@@ -57,6 +60,7 @@ private slots:
     void summaryOfKnownRows();
     void wheelZoomsDragPansDoubleClickShowsAll();
     void legendAndForceStayReadable();
+    void imageTitleNamesDeviceReadAndCount();
 
 private:
     void settle();
@@ -219,6 +223,47 @@ void TestChart::legendAndForceStayReadable()
             || (force->layer() == position->layer()
                 && force->layer()->children().indexOf(force)
                     > force->layer()->children().indexOf(position)));
+}
+
+// A saved image says what it shows: the device's serial number, when the
+// read started and how many rows it holds, in its title line (and, for an
+// SVG, in its title element).
+void TestChart::imageTitleNamesDeviceReadAndCount()
+{
+    ReadInfo read;
+    read.serialNumber = QStringLiteral("004711");
+    read.startedAt = QDateTime(QDate(2026, 12, 6), QTime(14, 5, 9));
+    m_chart->setLocale(QLocale(QLocale::German, QLocale::Germany));
+    m_chart->setReadInfo(read);
+    m_chart->appendRows(wave(37));
+    settle();
+    const QString title = m_chart->imageTitle();
+    for (const char *part : {"004711", "06.12.2026", "14:05:09", "Messwerte: 37"})
+        QVERIFY2(title.contains(QLatin1String(part)), qPrintable(title));
+
+    QBuffer svg;
+    QVERIFY(svg.open(QIODevice::WriteOnly));
+    QVERIFY(m_chart->writeImage(&svg, MeasurementChart::ImageFormat::Svg));
+    QXmlStreamReader xml(svg.data());
+    QString svgTitle;
+    while (!xml.atEnd() && svgTitle.isEmpty()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement
+            && xml.name() == QLatin1String("title"))
+            svgTitle = xml.readElementText();
+    }
+    QCOMPARE(svgTitle, title);
+
+    // The PNG holds the plot as shown, with the title line above it.
+    QBuffer png;
+    QVERIFY(png.open(QIODevice::WriteOnly));
+    QVERIFY(m_chart->writeImage(&png, MeasurementChart::ImageFormat::Png));
+    const QImage image = QImage::fromData(png.data(), "PNG");
+    QCOMPARE(image.width(), m_chart->plot()->width());
+    QVERIFY(image.height() > m_chart->plot()->height());
+    QCOMPARE(MeasurementChart::imageFormatFor(QStringLiteral("a/b.SVG")),
+             MeasurementChart::ImageFormat::Svg);
+    QCOMPARE(MeasurementChart::imageFormatFor(QStringLiteral("chart.png")),
+             MeasurementChart::ImageFormat::Png);
 }
 
 QTEST_MAIN(TestChart)

@@ -365,20 +365,24 @@
 %3 kN, %4 mm</translation>
     </message>
     <message>
-        <source>Diagramm</source>
-        <translation>Chart</translation>
-    </message>
-    <message>
         <source>Das Bild konnte nicht vollständig geschrieben werden.</source>
         <translation>The image could not be written completely.</translation>
     </message>
     <message>
-        <source>Keine Messwerte</source>
-        <translation>No measurements</translation>
+        <source>Seriennummer %1</source>
+        <translation>Serial number %1</translation>
+    </message>
+    <message>
+        <source>gelesen am %1 um %2</source>
+        <translation>read on %1 at %2</translation>
     </message>
     <message>
         <source>Messwerte: %1</source>
         <translation>Measurements: %1</translation>
+    </message>
+    <message>
+        <source>Keine Messwerte</source>
+        <translation>No measurements</translation>
     </message>
     <message>
         <source>%1 bis %2</source>
