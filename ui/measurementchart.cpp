@@ -40,16 +40,17 @@ const QString buttonSheet
 
 constexpr int toolTipReach = 8; // pixels from a point that still show it
 
-// A scatter point: a 5-pixel disc, drawn smoothly once.
-QPixmap disc()
+// A point of a scatter plot, or of a trend too dense for lines: a disc
+// drawn smoothly once.
+QPixmap disc(const QColor &colour, int diameter)
 {
-    QPixmap pixmap(5, 5);
+    QPixmap pixmap(diameter, diameter);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(forceColour);
-    painter.drawEllipse(QRectF(0, 0, 5, 5));
+    painter.setBrush(colour);
+    painter.drawEllipse(QRectF(0, 0, diameter, diameter));
     return pixmap;
 }
 
@@ -103,6 +104,7 @@ MeasurementChart::MeasurementChart(QWidget *parent)
     // Ten thousand discs drawn one by one would cost a repaint twice the
     // window's budget; a disc drawn once and copied is fast.
     m_force->setAntialiasedScatters(false);
+    m_position->setAntialiasedScatters(false);
 
     // The legend stands in a row of its own above the axes, where no point
     // can lie under it, as narrow as its entries.
@@ -127,8 +129,10 @@ MeasurementChart::MeasurementChart(QWidget *parent)
     connect(m_plot, &QCustomPlot::mouseDoubleClick, this, [this] { showAll(); });
     for (QCPAxis *axis : {m_plot->xAxis, m_plot->yAxis, m_plot->yAxis2}) {
         connect(axis, qOverload<const QCPRange &>(&QCPAxis::rangeChanged), this, [this] {
-            if (!m_fitting)
-                m_zoomed = true;
+            if (m_fitting)
+                return;
+            m_zoomed = true;
+            fitTrendDrawing();
         });
     }
 
@@ -220,8 +224,12 @@ void MeasurementChart::setUpAxes()
         m_position->addToLegend();
     else
         m_position->removeFromLegend();
+    m_dense = false;
     m_force->setLineStyle(trend ? QCPGraph::lsLine : QCPGraph::lsNone);
-    m_force->setScatterStyle(trend ? QCPScatterStyle() : QCPScatterStyle(disc()));
+    m_force->setScatterStyle(trend ? QCPScatterStyle() : QCPScatterStyle(disc(forceColour, 5)));
+    m_position->setLineStyle(QCPGraph::lsLine);
+    m_position->setScatterStyle(QCPScatterStyle());
+    fitTrendDrawing();
     // Over the measurement number the two value axes stay put, so that the
     // two series keep their places against each other; the scatter plot
     // zooms and pans both ways.
@@ -232,6 +240,28 @@ void MeasurementChart::setUpAxes()
     rect->setRangeZoom(directions);
     rect->setRangeDragAxes(m_plot->xAxis, m_plot->yAxis);
     rect->setRangeZoomAxes(m_plot->xAxis, m_plot->yAxis);
+}
+
+// More rows in view than the chart is pixels wide, joined by lines, fill it
+// with one band: then each row is a dot, and the levels the force and the
+// position keep show. Zoomed in to fewer rows, the lines come back.
+void MeasurementChart::fitTrendDrawing()
+{
+    if (m_view != View::Trend)
+        return;
+    const QCPRange shown = m_plot->xAxis->range();
+    const auto from = std::lower_bound(m_numbers.cbegin(), m_numbers.cend(), shown.lower);
+    const auto to = std::upper_bound(from, m_numbers.cend(), shown.upper);
+    const bool dense = to - from > std::max(m_plot->axisRect()->width(), 100);
+    if (dense == m_dense)
+        return;
+    m_dense = dense;
+    const auto style = dense ? QCPGraph::lsNone : QCPGraph::lsLine;
+    m_force->setLineStyle(style);
+    m_position->setLineStyle(style);
+    m_force->setScatterStyle(dense ? QCPScatterStyle(disc(forceColour, 3)) : QCPScatterStyle());
+    m_position->setScatterStyle(dense ? QCPScatterStyle(disc(positionColour, 3))
+                                      : QCPScatterStyle());
 }
 
 void MeasurementChart::setView(View view)
@@ -341,6 +371,7 @@ void MeasurementChart::replotIfShown()
         return;
     if (!m_zoomed)
         fitRanges();
+    fitTrendDrawing();
     m_plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
@@ -423,7 +454,7 @@ QString MeasurementChart::imageTitle() const
                           here.toString(m_readInfo.startedAt.time(), Language::timeFormat(here)));
     }
     parts << tr("Messwerte: %1").arg(locale().toString(m_summary.rows));
-    return parts.join(QStringLiteral("  ·  "));
+    return parts.join(QStringLiteral(" · "));
 }
 
 MeasurementChart::ImageFormat MeasurementChart::imageFormatFor(const QString &fileName)

@@ -88,6 +88,7 @@ private:
     void refill();
     void replotIfShown();
     void fitRanges();
+    void fitTrendDrawing();
     void retranslate();
     void updateNote();
     void showToolTip(QMouseEvent *event);
@@ -104,6 +105,7 @@ private:
     // The user zoomed or panned: the axes stay where they are.
     bool m_zoomed = false;
     bool m_fitting = false; // the chart itself is setting the axes
+    bool m_dense = false;   // the trend shows dots: too many rows for lines
 
     // The shown rows' numbers, in arrival order.
     QVector<double> m_numbers;

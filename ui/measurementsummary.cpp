@@ -56,11 +56,10 @@ QString MeasurementSummary::text(const QLocale &locale) const
                       : QCoreApplication::translate("MeasurementChart", "%1 bis %2").arg(from, to));
     }
     if (forces > 0)
-        parts << QCoreApplication::translate("MeasurementChart",
-                                             "Kraft min. %1, Mittel %2, max. %3 kN")
-                     .arg(number(forceMin), number(forceMean()), number(forceMax));
+        parts << QCoreApplication::translate("MeasurementChart", "Kraft %1 bis %2 kN (Mittel %3)")
+                     .arg(number(forceMin), number(forceMax), number(forceMean()));
     if (positions > 0)
         parts << QCoreApplication::translate("MeasurementChart", "Hülsenposition %1 bis %2 mm")
                      .arg(number(positionMin), number(positionMax));
-    return parts.join(QStringLiteral("  ·  "));
+    return parts.join(QStringLiteral(" · "));
 }

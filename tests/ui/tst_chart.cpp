@@ -60,6 +60,7 @@ private slots:
     void summaryOfKnownRows();
     void wheelZoomsDragPansDoubleClickShowsAll();
     void legendAndForceStayReadable();
+    void denseTrendShowsDots();
     void imageTitleNamesDeviceReadAndCount();
 
 private:
@@ -118,8 +119,8 @@ void TestChart::summaryOfKnownRows()
     QCOMPARE(summary.positionMin, -2.0);
     QCOMPARE(summary.positionMax, 7.1);
     QCOMPARE(summary.text(QLocale(QLocale::German, QLocale::Germany)),
-             QStringLiteral("Messwerte: 5  ·  05.03.2012 bis 07.03.2012  ·  "
-                            "Kraft min. 1,50, Mittel 2,75, max. 4,00 kN  ·  "
+             QStringLiteral("Messwerte: 5 · 05.03.2012 bis 07.03.2012 · "
+                            "Kraft 1,50 bis 4,00 kN (Mittel 2,75) · "
                             "Hülsenposition -2,00 bis 7,10 mm"));
 
     // The page shows it above the chart, in two batches as in a read, and
@@ -223,6 +224,40 @@ void TestChart::legendAndForceStayReadable()
             || (force->layer() == position->layer()
                 && force->layer()->children().indexOf(force)
                     > force->layer()->children().indexOf(position)));
+}
+
+// Over more rows than the chart is pixels wide, lines joining the rows would
+// fill it with one band: the rows are dots then, and lines again once the
+// user has zoomed in to fewer rows.
+void TestChart::denseTrendShowsDots()
+{
+    QCustomPlot *plot = m_chart->plot();
+    const auto drawsLines = [plot] {
+        bool lines = true;
+        for (int i = 0; i < plot->graphCount(); ++i) {
+            const QCPGraph *graph = plot->graph(i);
+            const bool line = graph->lineStyle() == QCPGraph::lsLine
+                && graph->scatterStyle().shape() == QCPScatterStyle::ssNone;
+            const bool dots = graph->lineStyle() == QCPGraph::lsNone
+                && graph->scatterStyle().shape() != QCPScatterStyle::ssNone;
+            if (!line && !dots)
+                return -1; // neither: a fault of its own
+            lines = lines && line;
+        }
+        return lines ? 1 : 0;
+    };
+    const QList<MeasurementRow> rows = wave(3000);
+    m_chart->appendRows(rows.mid(0, 100));
+    settle();
+    QCOMPARE(drawsLines(), 1);
+    m_chart->appendRows(rows, 100);
+    settle();
+    QVERIFY(3000 > plot->axisRect()->width());
+    QCOMPARE(drawsLines(), 0);
+    wheel(plot, centreOf(plot), 30);
+    settle();
+    QVERIFY(plot->xAxis->range().size() < plot->axisRect()->width());
+    QCOMPARE(drawsLines(), 1);
 }
 
 // A saved image says what it shows: the device's serial number, when the

@@ -389,12 +389,12 @@
         <translation>%1 to %2</translation>
     </message>
     <message>
-        <source>Kraft min. %1, Mittel %2, max. %3 kN</source>
-        <translation>Force min. %1, mean %2, max. %3 kN</translation>
-    </message>
-    <message>
         <source>Hülsenposition %1 bis %2 mm</source>
         <translation>Sleeve position %1 to %2 mm</translation>
+    </message>
+    <message>
+        <source>Kraft %1 bis %2 kN (Mittel %3)</source>
+        <translation>Force %1 to %2 kN (mean %3)</translation>
     </message>
 </context>
 </TS>
