@@ -10,9 +10,9 @@ packages=(
     libgl-dev fonts-dejavu-core clang-format
 )
 # Extras for the full check: the sanitizer build and the fuzzer (clang),
-# a real X server for screenshots.
+# a real X server and a colour scheme (qt6ct) for screenshots.
 if [ "${1:-}" = "--all" ]; then
-    packages+=(clang libclang-rt-14-dev xvfb xauth x11-apps xdotool imagemagick
+    packages+=(clang libclang-rt-14-dev xvfb xauth x11-apps xdotool imagemagick qt6ct
                desktop-file-utils appstream)
 fi
 
