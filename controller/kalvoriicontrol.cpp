@@ -7,10 +7,13 @@
 #include "link/ftdi_control.h"
 #include "session/clock.h"
 #include "session/statustexts.h"
+#include "ui/focusreturn.h"
 #include "ui/formfit.h"
+#include "ui/language.h"
 #include "ui/measurementchart.h"
 #include "ui/receivelogview.h"
 #include "ui/statusline.h"
+#include "ui/tablecopy.h"
 
 #include <QApplication>
 #include <QDir>
@@ -36,23 +39,26 @@ class KalvorIIControl::CommandSequence
 public:
     explicit CommandSequence(KalvorIIControl *controller)
         : m_controller(controller)
-        , m_focus(QApplication::focusWidget())
     {
-        QTabBar *parking = m_controller->ui.tabWidget->tabBar();
-        if (m_focus && m_controller->mainWidget->isAncestorOf(m_focus))
-            parking->setFocus(Qt::OtherFocusReason);
+        // The pressed button goes grey; Qt would hand its focus to the next
+        // enabled one, "Werkeinstellung setzen", where a second Space would
+        // overwrite the fields. The tab bar holds it until the button is
+        // enabled again (after a memory read, only when the read ends). A
+        // field being edited keeps it: no command turns a field grey.
+        auto *button = qobject_cast<QAbstractButton *>(QApplication::focusWidget());
+        if (button && m_controller->mainWidget->isAncestorOf(button))
+            m_return = FocusReturn::park(button, m_controller->ui.tabWidget->tabBar());
     }
     ~CommandSequence()
     {
-        if (m_focus && m_focus->isEnabled()
-            && QApplication::focusWidget() == m_controller->ui.tabWidget->tabBar())
-            m_focus->setFocus(Qt::OtherFocusReason);
+        if (m_return)
+            m_return->settle();
     }
     Q_DISABLE_COPY_MOVE(CommandSequence)
 
 private:
     KalvorIIControl *m_controller;
-    QPointer<QWidget> m_focus; // where the keyboard focus was
+    QPointer<FocusReturn> m_return;
 };
 
 KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver, Timers timers)
@@ -78,6 +84,7 @@ KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver, Timers time
 
     ui.Incoming_Data_TextEdit->setVisible(false);
     ui.Funkkanal_SB->setVisible(false);
+    TableCopy::enable(ui.Messwert_treeWidget);
     addChartPage();
     fitToFonts();
     // The log only ever grows at its end and loses its oldest lines: nothing
@@ -199,71 +206,48 @@ void KalvorIIControl::primeColumnWidths()
     tree->clear();
 }
 
+// A memory read starts: the rows of the last one go.
 void KalvorIIControl::clearMeasurements()
 {
     ui.Messwert_treeWidget->clear();
     m_chart->clear();
     m_chartRows = 0;
+    // A saved chart names the device and the read its rows come from.
+    m_chart->setReadInfo(m_session->readInfo());
 }
 
-// The chart is a third page after the design's two, in their look: a tab of
-// its text's own width (the two tabs before it keep theirs, and three of
-// that width would not fit the window) and the form's button style.
+// The chart is a third page after the settings and measurement pages, in
+// their look; the three tabs share the window's width.
 void KalvorIIControl::addChartPage()
 {
     m_chart = new MeasurementChart;
     ui.tabWidget->addTab(m_chart, tr("Diagramm"));
-    ui.tabWidget->setStyleSheet(ui.tabWidget->styleSheet()
-                                + QLatin1String("\nQTabBar::tab:last { min-width: 0px; }\n"));
-    m_chart->saveButton()->setStyleSheet(ui.ExportMesswerte_PB->styleSheet());
-    connect(m_chart->saveButton(), &QPushButton::clicked, this, [this] { saveChart(); });
+    connect(m_chart, &MeasurementChart::saveRequested, this, [this] { saveChart(); });
 }
 
-// The design's two tabs are 46ex wide each; with a large system font that
-// leaves the chart's tab behind scroll arrows. Then the two give up what the
-// third needs, in equal parts.
+// The settings and measurement pages' tabs are 46ex wide each: with the
+// chart's tab, three of that width would not fit the window.
 void KalvorIIControl::fitTabs()
 {
-    constexpr int sheetPadding = 12; // the sheet's 6px either side
-    QTabBar *bar = ui.tabWidget->tabBar();
-    const QString sheet = ui.tabWidget->styleSheet();
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        const int excess = bar->sizeHint().width() - ui.tabWidget->width();
-        if (excess <= 0)
-            return;
-        const int width = bar->tabRect(0).width() - sheetPadding - (excess + 1) / 2;
-        ui.tabWidget->setStyleSheet(sheet
-                                    + QStringLiteral("\nQTabBar::tab { min-width: %1px; }\n"
-                                                     "QTabBar::tab:last { min-width: 0px; }\n")
-                                          .arg(width));
-    }
+    FormFit::shareTabWidth(ui.tabWidget);
 }
 
 // Texts whole with this platform's fonts and system font size, and Tab in
 // reading order on every page.
 void KalvorIIControl::fitToFonts()
 {
-    // The date and time in the window's language, the year in full and the
-    // time with its seconds, as the clock ticks them.
+    // The date and time in the window's language, as the clock ticks them.
     const QLocale locale;
-    QString dateFormat = locale.dateFormat(QLocale::ShortFormat);
-    if (!dateFormat.contains(QLatin1String("yyyy")))
-        dateFormat.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    ui.dateEdit->setDisplayFormat(dateFormat);
-    QString timeFormat = locale.timeFormat(QLocale::ShortFormat);
-    if (!timeFormat.contains(QLatin1String("ss")))
-        timeFormat.replace(QLatin1String("mm"), QLatin1String("mm:ss"));
-    ui.timeEdit->setDisplayFormat(timeFormat);
+    ui.dateEdit->setDisplayFormat(Language::dateFormat(locale));
+    ui.timeEdit->setDisplayFormat(Language::timeFormat(locale));
     FormFit::fitButtonRow({ui.ReadConfig_PB, ui.WriteConfig_PB, ui.SetDefault_PB},
                           ui.frame_5->width() - ui.ReadConfig_PB->x());
-    FormFit::fitButtonRow({m_chart->saveButton()}, ui.tabWidget->width() - 10);
     fitTabs();
     for (QWidget *frame : {ui.frame_5, ui.frame_7})
         for (QAbstractSpinBox *box : frame->findChildren<QAbstractSpinBox *>())
             FormFit::fitValueBox(box);
     FormFit::setReadingOrder({ui.frame_5, ui.frame_7});
     FormFit::setReadingOrder({ui.System});
-    FormFit::setReadingOrder({m_chart});
 }
 
 // The rows the parser added in this tick go to the chart in one batch.
@@ -278,6 +262,8 @@ void KalvorIIControl::showNewRowsInChart()
 
 void KalvorIIControl::saveChart()
 {
+    // The image is the page as it shows: laid out only once shown.
+    ui.tabWidget->setCurrentWidget(m_chart);
     const QString proposed = MeasurementExport::proposedFileName(Clock::currentDateTime(),
                                                                  QStringLiteral("_chart.png"));
     const QString png = tr("PNG-Bild (*.png)");
@@ -291,9 +277,13 @@ void KalvorIIControl::saveChart()
     const QString suffix = QFileInfo(chosen).suffix().toLower();
     if (suffix != QLatin1String("png") && suffix != QLatin1String("svg"))
         chosen += filter == svg ? QLatin1String(".svg") : QLatin1String(".png");
-    int systemError = 0;
-    if (const QString error = m_chart->saveImage(chosen, &systemError); !error.isEmpty())
-        warnNotWritten(mainWidget, chosen, FileWriter::failureReason(chosen, error, systemError));
+    const auto format = chosen.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)
+        ? MeasurementChart::ImageFormat::Svg
+        : MeasurementChart::ImageFormat::Png;
+    const FileWriter::Result result = FileWriter::write(
+        chosen, [&](QIODevice &device) { return m_chart->writeImage(&device, format); });
+    if (!result.written)
+        warnNotWritten(mainWidget, chosen, result.reason);
 }
 
 // The one rule for every button's state, run whenever what it depends on

@@ -14,10 +14,10 @@ packages=(
     libreoffice-calc-nogui
 )
 # Extras for the full check: the sanitizer build and the fuzzer (clang),
-# a real X server for screenshots, the Debian package and udev to read its
-# device rule back.
+# a real X server and a colour scheme (qt6ct) for screenshots, the Debian
+# package and udev to read its device rule back.
 if [ "${1:-}" = "--all" ]; then
-    packages+=(clang libclang-rt-14-dev xvfb xauth x11-apps xdotool imagemagick
+    packages+=(clang libclang-rt-14-dev xvfb xauth x11-apps xdotool imagemagick qt6ct
                desktop-file-utils appstream dpkg-dev debhelper lintian fakeroot udev)
 fi
 

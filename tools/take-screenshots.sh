@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots of kalvor2-demo under a real X server (Xvfb):
 # the settings page after start-up, the measurement page after a memory read,
-# both views of the chart, the window with its converter pulled out, the
-# settings page in a dark colour scheme and the save dialog. Needs xvfb,
-# xdotool, imagemagick and qt6ct (Debian packages).
+# both views of the chart, a full memory's chart and a zoom into it, the
+# window with its converter pulled out, the settings page in a dark colour
+# scheme and the save dialog. Needs xvfb, xdotool, imagemagick and qt6ct
+# (Debian packages). Takes about three minutes: the full memory is read at
+# the wire's pace.
 #   tools/take-screenshots.sh [BUILD_DIR] [OUT_DIR]
 set -euo pipefail
 build=${1:-build}
@@ -40,11 +42,35 @@ sleep 1
 xdotool mousemove 400 520
 sleep 1
 shot chart-trend.png
-xdotool mousemove 800 330 click 1
+xdotool mousemove 800 337 click 1
 sleep 1
 xdotool mousemove 400 520
 sleep 1
 shot chart-scatter.png
+kill $app
+
+# A full memory, 10,000 measurements (about 100 s at the wire's pace), on the
+# chart; then the wheel zooms in on the pointer, to a few hundred of them.
+"$build/app/kalvor2-demo" --records 10000 &
+app=$!
+sleep 5
+xdotool mousemove 500 264 click 1
+sleep 1
+xdotool mousemove 765 356 click 1
+sleep 115
+xdotool mousemove 715 264 click 1
+sleep 1
+xdotool mousemove 400 545
+sleep 1
+shot chart-full.png
+xdotool mousemove 380 420
+for _ in $(seq 20); do
+    xdotool click 4
+    sleep 0.1
+done
+xdotool mousemove 400 545
+sleep 1
+shot chart-zoomed.png
 kill $app
 
 "$build/app/kalvor2-demo" --unplug-at 4 &

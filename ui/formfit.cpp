@@ -3,6 +3,8 @@
 #include <QAbstractSpinBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
 
 #include <algorithm>
 
@@ -11,7 +13,7 @@ namespace {
 // Room a button's text needs beyond its own width: the style's margins.
 constexpr int buttonMargin = 10;
 constexpr int smallestPointSize = 7;
-// Widgets whose centres lie this close count as one row.
+// Widgets whose top edges, or centres, lie this close count as one row.
 constexpr int rowTolerance = 12;
 
 int neededWidth(const QPushButton *button, const QFont &font)
@@ -24,6 +26,12 @@ int neededWidth(const QPushButton *button, const QFont &font)
 bool FormFit::textFits(const QPushButton *button)
 {
     return neededWidth(button, button->font()) <= button->width();
+}
+
+bool FormFit::textFits(const QRadioButton *button)
+{
+    // The size hint is the indicator, the gap and the whole text.
+    return button->sizeHint().width() <= button->width();
 }
 
 bool FormFit::textFits(const QLabel *label)
@@ -104,6 +112,29 @@ void FormFit::fitButtonRow(const QList<QPushButton *> &row, int right)
     }
 }
 
+void FormFit::shareTabWidth(QTabWidget *tabs)
+{
+    constexpr int padding = 6; // the tab sheet's, on either side of the text
+    constexpr int gap = 4;
+    const int count = tabs->count();
+    if (count == 0)
+        return;
+    // The tab widget reaches past the window's right edge.
+    int visible = tabs->width();
+    if (const QWidget *window = tabs->parentWidget())
+        visible = std::min(visible, window->width() - tabs->x());
+    const int share = (visible - gap * (count - 1)) / count;
+    // The sheet's widths are the text's room, without the padding; the gap is
+    // a margin, which the tab bar counts into the tab's place but leaves
+    // unpainted.
+    tabs->setStyleSheet(tabs->styleSheet()
+                        + QStringLiteral("\nQTabBar::tab { min-width: %1px; max-width: %1px;"
+                                         " margin-right: %2px; }\n"
+                                         "QTabBar::tab:last { margin-right: 0px; }\n")
+                              .arg(share - 2 * padding)
+                              .arg(gap));
+}
+
 QList<QWidget *> FormFit::readingOrder(const QList<QWidget *> &containers)
 {
     QList<QWidget *> order;
@@ -117,20 +148,23 @@ QList<QWidget *> FormFit::readingOrder(const QList<QWidget *> &containers)
                 && (child->focusPolicy() & Qt::TabFocus) && child->isVisibleTo(container))
                 widgets << child;
         }
-        const auto centre
-            = [container](const QWidget *w) { return w->mapTo(container, w->rect().center()); };
+        // By top edges, not centres: a tall widget (the measurement table)
+        // beside a column of buttons comes before them, as it starts above
+        // them, although its middle lies between them.
+        const auto corner
+            = [container](const QWidget *w) { return w->mapTo(container, QPoint(0, 0)); };
         std::sort(widgets.begin(), widgets.end(), [&](const QWidget *a, const QWidget *b) {
-            return centre(a).y() < centre(b).y();
+            return corner(a).y() < corner(b).y();
         });
         // Rows, then left to right within each.
         for (qsizetype start = 0; start < widgets.size();) {
             qsizetype end = start + 1;
             while (end < widgets.size()
-                   && centre(widgets.at(end)).y() - centre(widgets.at(start)).y() <= rowTolerance)
+                   && corner(widgets.at(end)).y() - corner(widgets.at(start)).y() <= rowTolerance)
                 ++end;
             std::sort(
                 widgets.begin() + start, widgets.begin() + end,
-                [&](const QWidget *a, const QWidget *b) { return centre(a).x() < centre(b).x(); });
+                [&](const QWidget *a, const QWidget *b) { return corner(a).x() < corner(b).x(); });
             start = end;
         }
         order += widgets;

@@ -52,3 +52,19 @@ void Language::install(QCoreApplication &application, QTranslator &program, QTra
                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         application.installTranslator(&qt);
 }
+
+QString Language::dateFormat(const QLocale &locale)
+{
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return format;
+}
+
+QString Language::timeFormat(const QLocale &locale)
+{
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("ss")))
+        format.replace(QLatin1String("mm"), QLatin1String("mm:ss"));
+    return format;
+}

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class QCoreApplication;
+class QLocale;
 class QTranslator;
 
 // The window's language: German, its source language, or English when the
@@ -29,5 +30,10 @@ QString installedFolder();
 // default. The translators must live as long as the application.
 void install(QCoreApplication &application, QTranslator &program, QTranslator &qt,
              const QString &file);
+
+// How the window writes a date and a time of day in `locale`: its short
+// forms, but the year in full and the time with its seconds.
+QString dateFormat(const QLocale &locale);
+QString timeFormat(const QLocale &locale);
 
 } // namespace Language

@@ -1,18 +1,19 @@
 #include "measurementchart.h"
 
+#include "ui/language.h"
+
+#include <QBoxLayout>
 #include <QButtonGroup>
 #include <QEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QSvgGenerator>
 #include <QToolTip>
 #include <qcustomplot.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 
 namespace {
@@ -23,22 +24,33 @@ const QColor background(89, 121, 142);
 const QColor text(255, 255, 255);
 const QColor grid(120, 150, 168);
 const QColor forceColour(0, 225, 230);
-const QColor positionColour(255, 190, 90);
+// See-through, so that the force drawn over it stays readable where the two
+// lines cross, even at thousands of points.
+const QColor positionColour(255, 190, 90, 150);
 // On the page's light blue-grey.
 const QString pageText = QStringLiteral("color: rgb(20, 30, 40);");
+// The form's button look; the frame is always there, in the button's colour
+// unless it has the focus, so that the focus does not change its size.
+const QString buttonSheet
+    = QStringLiteral("QPushButton { border: 2px solid rgb(135,161,178); border-radius: 0px;"
+                     " background-color: rgb(135,161,178); color: rgb(0,0,0); min-width: 80px;"
+                     " padding: 5px 8px; }\n"
+                     "QPushButton:focus { border-color: rgb(0,90,110); }\n"
+                     "QPushButton:pressed { background: rgb(169,192,198); }\n");
 
 constexpr int toolTipReach = 8; // pixels from a point that still show it
 
-// A scatter point: a 5-pixel disc, drawn smoothly once.
-QPixmap disc()
+// A point of a scatter plot, or of a trend too dense for lines: a disc
+// drawn smoothly once.
+QPixmap disc(const QColor &colour, int diameter)
 {
-    QPixmap pixmap(5, 5);
+    QPixmap pixmap(diameter, diameter);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(forceColour);
-    painter.drawEllipse(QRectF(0, 0, 5, 5));
+    painter.setBrush(colour);
+    painter.drawEllipse(QRectF(0, 0, diameter, diameter));
     return pixmap;
 }
 
@@ -68,33 +80,66 @@ MeasurementChart::MeasurementChart(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("Diagramm"));
+
+    m_summaryLine = new QLabel(this);
+    m_summaryLine->setObjectName(QStringLiteral("DiagrammUebersicht_lb"));
+    m_summaryLine->setTextFormat(Qt::PlainText);
+    m_summaryLine->setWordWrap(true); // one line, unless a large font needs two
+    m_summaryLine->setStyleSheet(pageText);
+
     m_plot = new QCustomPlot(this);
     m_plot->setObjectName(QStringLiteral("Diagramm_plot"));
-    m_plot->setGeometry(10, 10, 740, 251);
     m_plot->setBackground(background);
     m_plot->setPlottingHints(QCP::phFastPolylines | QCP::phCacheLabels);
+    m_plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
     for (QCPAxis *axis : {m_plot->xAxis, m_plot->yAxis, m_plot->yAxis2})
         styleAxis(axis);
-    m_plot->legend->setBrush(QColor(60, 85, 100, 220));
-    m_plot->legend->setBorderPen(QPen(grid));
-    m_plot->legend->setTextColor(text);
-    m_plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignLeft);
 
-    m_force = m_plot->addGraph(m_plot->xAxis, m_plot->yAxis);
+    // The position first: the force is drawn over it.
+    m_plot->setAutoAddPlottableToLegend(false);
     m_position = m_plot->addGraph(m_plot->xAxis, m_plot->yAxis2);
+    m_force = m_plot->addGraph(m_plot->xAxis, m_plot->yAxis);
     m_force->setPen(QPen(forceColour, 1.5));
-    m_position->setPen(QPen(positionColour, 1.5));
+    m_position->setPen(QPen(positionColour, 1));
     // Ten thousand discs drawn one by one would cost a repaint twice the
     // window's budget; a disc drawn once and copied is fast.
     m_force->setAntialiasedScatters(false);
+    m_position->setAntialiasedScatters(false);
+
+    // The legend stands in a row of its own above the axes, where no point
+    // can lie under it, as narrow as its entries.
+    QCPLegend *legend = m_plot->legend;
+    m_plot->axisRect()->insetLayout()->take(legend);
+    auto *legendRow = new QCPLayoutGrid;
+    m_plot->plotLayout()->insertRow(0);
+    m_plot->plotLayout()->addElement(0, 0, legendRow);
+    m_plot->plotLayout()->setRowStretchFactor(0, 0.001);
+    legendRow->addElement(0, 0, legend);
+    legendRow->addElement(0, 1, new QCPLayoutElement(m_plot));
+    legendRow->setColumnStretchFactor(0, 0.001);
+    legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+    legend->setBrush(Qt::NoBrush);
+    legend->setBorderPen(Qt::NoPen);
+    legend->setTextColor(text);
+    legend->setVisible(true);
+    m_force->addToLegend();
+    m_position->addToLegend();
+
     connect(m_plot, &QCustomPlot::mouseMove, this, &MeasurementChart::showToolTip);
+    connect(m_plot, &QCustomPlot::mouseDoubleClick, this, [this] { showAll(); });
+    for (QCPAxis *axis : {m_plot->xAxis, m_plot->yAxis, m_plot->yAxis2}) {
+        connect(axis, qOverload<const QCPRange &>(&QCPAxis::rangeChanged), this, [this] {
+            if (m_fitting)
+                return;
+            m_zoomed = true;
+            fitTrendDrawing();
+        });
+    }
 
     auto *trend = new QRadioButton(this);
     trend->setObjectName(QStringLiteral("DiagrammVerlauf_RB"));
-    trend->setGeometry(765, 14, 160, 24);
     auto *scatter = new QRadioButton(this);
     scatter->setObjectName(QStringLiteral("DiagrammStreuung_RB"));
-    scatter->setGeometry(765, 40, 160, 24);
     for (QRadioButton *button : {trend, scatter})
         button->setStyleSheet(pageText);
     trend->setChecked(true);
@@ -105,15 +150,36 @@ MeasurementChart::MeasurementChart(QWidget *parent)
 
     m_save = new QPushButton(this);
     m_save->setObjectName(QStringLiteral("DiagrammSpeichern_PB"));
-    m_save->setGeometry(765, 80, 150, 31);
+    m_save->setStyleSheet(buttonSheet);
+    connect(m_save, &QPushButton::clicked, this, &MeasurementChart::saveRequested);
 
     m_note = new QLabel(this);
     m_note->setObjectName(QStringLiteral("DiagrammHinweis_lb"));
-    m_note->setGeometry(765, 120, 150, 130);
     m_note->setWordWrap(true);
     m_note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_note->setTextFormat(Qt::PlainText);
     m_note->setStyleSheet(pageText);
+    // As wide as the buttons above it, however long its text.
+    m_note->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    auto *side = new QVBoxLayout;
+    side->setSpacing(4);
+    side->addWidget(trend);
+    side->addWidget(scatter);
+    side->addSpacing(12);
+    side->addWidget(m_save);
+    side->addSpacing(8);
+    side->addWidget(m_note);
+    side->addStretch(1);
+    auto *row = new QHBoxLayout;
+    row->setSpacing(12);
+    row->addWidget(m_plot, 1);
+    row->addLayout(side);
+    auto *page = new QVBoxLayout(this);
+    page->setContentsMargins(10, 6, 10, 10);
+    page->setSpacing(6);
+    page->addWidget(m_summaryLine);
+    page->addLayout(row, 1);
 
     retranslate(); // texts, and the axes for the view
 }
@@ -127,6 +193,7 @@ void MeasurementChart::retranslate()
     m_save->setText(tr("Diagramm speichern…"));
     m_force->setName(tr("Kraft [kN]"));
     m_position->setName(tr("Hülsenposition [mm]"));
+    m_summaryLine->setText(m_summary.text(locale()));
     updateNote();
     setUpAxes();
 }
@@ -152,10 +219,49 @@ void MeasurementChart::setUpAxes()
     m_plot->yAxis->setLabel(tr("Kraft [kN]"));
     m_plot->yAxis2->setLabel(tr("Hülsenposition [mm]"));
     m_plot->yAxis2->setVisible(trend);
-    m_plot->legend->setVisible(trend);
     m_position->setVisible(trend);
+    if (trend)
+        m_position->addToLegend();
+    else
+        m_position->removeFromLegend();
+    m_dense = false;
     m_force->setLineStyle(trend ? QCPGraph::lsLine : QCPGraph::lsNone);
-    m_force->setScatterStyle(trend ? QCPScatterStyle() : QCPScatterStyle(disc()));
+    m_force->setScatterStyle(trend ? QCPScatterStyle() : QCPScatterStyle(disc(forceColour, 5)));
+    m_position->setLineStyle(QCPGraph::lsLine);
+    m_position->setScatterStyle(QCPScatterStyle());
+    fitTrendDrawing();
+    // Over the measurement number the two value axes stay put, so that the
+    // two series keep their places against each other; the scatter plot
+    // zooms and pans both ways.
+    QCPAxisRect *rect = m_plot->axisRect();
+    const Qt::Orientations directions
+        = trend ? Qt::Orientations(Qt::Horizontal) : (Qt::Horizontal | Qt::Vertical);
+    rect->setRangeDrag(directions);
+    rect->setRangeZoom(directions);
+    rect->setRangeDragAxes(m_plot->xAxis, m_plot->yAxis);
+    rect->setRangeZoomAxes(m_plot->xAxis, m_plot->yAxis);
+}
+
+// More rows in view than the chart is pixels wide, joined by lines, fill it
+// with one band: then each row is a dot, and the levels the force and the
+// position keep show. Zoomed in to fewer rows, the lines come back.
+void MeasurementChart::fitTrendDrawing()
+{
+    if (m_view != View::Trend)
+        return;
+    const QCPRange shown = m_plot->xAxis->range();
+    const auto from = std::lower_bound(m_numbers.cbegin(), m_numbers.cend(), shown.lower);
+    const auto to = std::upper_bound(from, m_numbers.cend(), shown.upper);
+    const bool dense = to - from > std::max(m_plot->axisRect()->width(), 100);
+    if (dense == m_dense)
+        return;
+    m_dense = dense;
+    const auto style = dense ? QCPGraph::lsNone : QCPGraph::lsLine;
+    m_force->setLineStyle(style);
+    m_position->setLineStyle(style);
+    m_force->setScatterStyle(dense ? QCPScatterStyle(disc(forceColour, 3)) : QCPScatterStyle());
+    m_position->setScatterStyle(dense ? QCPScatterStyle(disc(positionColour, 3))
+                                      : QCPScatterStyle());
 }
 
 void MeasurementChart::setView(View view)
@@ -164,8 +270,14 @@ void MeasurementChart::setView(View view)
         return;
     m_view = view;
     m_views->button(int(view))->setChecked(true);
+    m_zoomed = false;
     setUpAxes();
     refill();
+}
+
+void MeasurementChart::setReadInfo(const ReadInfo &info)
+{
+    m_readInfo = info;
 }
 
 void MeasurementChart::appendRows(const QList<MeasurementRow> &rows, qsizetype from)
@@ -174,6 +286,7 @@ void MeasurementChart::appendRows(const QList<MeasurementRow> &rows, qsizetype f
     const int excludedBefore = m_excluded;
     for (qsizetype i = std::max<qsizetype>(from, 0); i < rows.size(); ++i) {
         const MeasurementRow &row = rows.at(i);
+        m_summary.add(row);
         if (!std::isfinite(row.force) || !std::isfinite(row.sleevePosition)) {
             ++m_excluded;
             continue;
@@ -183,6 +296,7 @@ void MeasurementChart::appendRows(const QList<MeasurementRow> &rows, qsizetype f
         m_positions << row.sleevePosition;
         m_times << row.timeStamp;
     }
+    m_summaryLine->setText(m_summary.text(locale()));
     if (m_excluded != excludedBefore)
         updateNote();
     if (m_numbers.size() == first)
@@ -205,6 +319,9 @@ void MeasurementChart::clear()
     m_positions.clear();
     m_times.clear();
     m_excluded = 0;
+    m_summary = MeasurementSummary();
+    m_summaryLine->setText(m_summary.text(locale()));
+    m_zoomed = false;
     updateNote();
     m_force->data()->clear();
     m_position->data()->clear();
@@ -225,11 +342,16 @@ void MeasurementChart::refill()
     replotIfShown();
 }
 
-void MeasurementChart::replotIfShown()
+void MeasurementChart::showAll()
 {
-    // A hidden page is brought up to date when it is shown.
-    if (!isVisible())
-        return;
+    m_zoomed = false;
+    replotIfShown();
+}
+
+// Every point in view, with a little room around them.
+void MeasurementChart::fitRanges()
+{
+    m_fitting = true;
     if (m_numbers.isEmpty()) {
         m_plot->xAxis->setRange(0, 1);
         m_plot->yAxis->setRange(0, 1);
@@ -239,6 +361,17 @@ void MeasurementChart::replotIfShown()
         for (QCPAxis *axis : {m_plot->xAxis, m_plot->yAxis, m_plot->yAxis2})
             axis->scaleRange(1.05, axis->range().center());
     }
+    m_fitting = false;
+}
+
+void MeasurementChart::replotIfShown()
+{
+    // A hidden page is brought up to date when it is shown.
+    if (!isVisible())
+        return;
+    if (!m_zoomed)
+        fitRanges();
+    fitTrendDrawing();
     m_plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
@@ -309,44 +442,65 @@ void MeasurementChart::showToolTip(QMouseEvent *event)
                        m_plot);
 }
 
-QString MeasurementChart::saveImage(const QString &fileName, int *systemError) const
+QString MeasurementChart::imageTitle() const
 {
-    int unused = 0;
-    int &error = systemError ? *systemError : unused;
-    error = 0;
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = errno;
-        return file.errorString();
+    QStringList parts = {QStringLiteral("Kalvor II")};
+    if (!m_readInfo.serialNumber.isEmpty())
+        parts << tr("Seriennummer %1").arg(m_readInfo.serialNumber);
+    if (m_readInfo.startedAt.isValid()) {
+        const QLocale here = locale();
+        parts << tr("gelesen am %1 um %2")
+                     .arg(here.toString(m_readInfo.startedAt.date(), Language::dateFormat(here)),
+                          here.toString(m_readInfo.startedAt.time(), Language::timeFormat(here)));
     }
-    const QSize size = m_plot->size();
-    bool written = false;
-    if (QFileInfo(fileName).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0) {
+    parts << tr("Messwerte: %1").arg(locale().toString(m_summary.rows));
+    return parts.join(QStringLiteral(" · "));
+}
+
+MeasurementChart::ImageFormat MeasurementChart::imageFormatFor(const QString &fileName)
+{
+    return QFileInfo(fileName).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0
+        ? ImageFormat::Svg
+        : ImageFormat::Png;
+}
+
+bool MeasurementChart::writeImage(QIODevice *device, ImageFormat format) const
+{
+    const QSize plotSize = m_plot->size();
+    const QString title = imageTitle();
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    const QFontMetrics metrics(titleFont);
+    const int titleHeight = metrics.height() + 12;
+    const QSize size(plotSize.width(), plotSize.height() + titleHeight);
+    const auto paint = [&](QCPPainter &painter) {
+        painter.fillRect(QRect(QPoint(0, 0), size), background);
+        painter.setFont(titleFont);
+        painter.setPen(text);
+        const QRect titleRect(8, 0, size.width() - 16, titleHeight);
+        painter.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter,
+                         metrics.elidedText(title, Qt::ElideRight, titleRect.width()));
+        painter.translate(0, titleHeight);
+        m_plot->toPainter(&painter, plotSize.width(), plotSize.height());
+    };
+    if (format == ImageFormat::Svg) {
         QSvgGenerator svg;
-        svg.setOutputDevice(&file);
+        svg.setOutputDevice(device);
         svg.setSize(size);
         svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setTitle(tr("Diagramm"));
+        svg.setTitle(title);
         QCPPainter painter;
-        written = painter.begin(&svg);
-        if (written) {
-            m_plot->toPainter(&painter, size.width(), size.height());
-            written = painter.end();
-        }
-    } else {
-        written = m_plot->toPixmap(size.width(), size.height()).save(&file, "PNG");
+        if (!painter.begin(&svg))
+            return false;
+        paint(painter);
+        return painter.end();
     }
-    if (!written || file.error() != QFileDevice::NoError) {
-        error = errno;
-        const QString reason = file.error() != QFileDevice::NoError
-            ? file.errorString()
-            : tr("Das Bild konnte nicht vollständig geschrieben werden.");
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit()) {
-        error = errno;
-        return file.errorString();
-    }
-    return QString();
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QCPPainter painter;
+    if (!painter.begin(&image))
+        return false;
+    paint(painter);
+    if (!painter.end())
+        return false;
+    return image.save(device, "PNG");
 }

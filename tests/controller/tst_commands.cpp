@@ -197,7 +197,8 @@ void TestCommands::defaultsFillTheFieldsAndSendNothing()
 
 // The pressed button goes grey while its commands run; the focus must not
 // pass to "Werkeinstellung setzen", where the next Space would put factory
-// values into the fields.
+// values into the fields, and it comes back to the button when the button is
+// enabled again: after its commands, or after the memory read it started.
 void TestCommands::focusStaysOnThePressedButton()
 {
     ControllerFixture f;
@@ -212,6 +213,22 @@ void TestCommands::focusStaysOnThePressedButton()
     QVERIFY(focusWhileSending);
     QVERIFY(focusWhileSending != f.ui().SetDefault_PB);
     QCOMPARE(QApplication::focusWidget(), read);
+
+    // A memory read keeps its button grey until the last row is in.
+    f.fake->onWrite = nullptr;
+    f.tellMeasuringRange();
+    f.ui().tabWidget->setCurrentWidget(f.ui().System);
+    QPushButton *readMemory = f.ui().ReadSpeicher_PB;
+    readMemory->setFocus();
+    QTest::keyClick(readMemory, Qt::Key_Space);
+    QVERIFY(f.controller->memoryRead().running());
+    QWidget *focusWhileReading = QApplication::focusWidget();
+    QVERIFY(focusWhileReading != f.ui().ExportMesswerte_PB
+            && focusWhileReading != f.ui().ClearSpeicher_PB);
+    f.show(DeviceReports::fillLevel(1, 2) + deviceRecord(1) + deviceRecord(2));
+    QVERIFY(!f.controller->memoryRead().running());
+    QVERIFY(readMemory->isEnabled());
+    QCOMPARE(QApplication::focusWidget(), readMemory);
 }
 
 // A value from the factory defaults or from the user is a real one, its

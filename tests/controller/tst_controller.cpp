@@ -9,9 +9,12 @@
 #include "ui/measurementchart.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QTabWidget>
+#include <QTranslator>
 
 #include <QDateEdit>
 #include <QTimeEdit>
@@ -28,6 +31,8 @@ private slots:
     void windowAndHiddenWidgets();
     void columnWidthsArePrimedWithEmptyTable();
     void chartLeavesOutRowsThatAreNoNumbers();
+    void selectedRowsAreCopiedWhole();
+    void chartKnowsTheReadItShows();
     void textsFitTheirWidgets_data();
     void textsFitTheirWidgets();
     void tabFollowsReadingOrder();
@@ -199,32 +204,109 @@ void TestController::chartLeavesOutRowsThatAreNoNumbers()
     QVERIFY2(note->text().startsWith(QStringLiteral("2 ")), qPrintable(note->text()));
 }
 
-// With the platform's default fonts, and with a larger system font, no
-// button or range hint loses characters.
+// A saved chart's title names the device the rows came from, when the read
+// started and how many rows it holds: the controller hands these to the chart
+// when a read starts.
+void TestController::chartKnowsTheReadItShows()
+{
+    ControllerFixture f;
+    f.show("Serial number : 654321\n=========================\n");
+    QCOMPARE(f.ui().SerialNumber_lb->text(), QStringLiteral("654321"));
+    f.tellMeasuringRange();
+    Clock::setFixed(QDateTime(QDate(2026, 12, 6), QTime(14, 5, 9)));
+    f.ui().ReadSpeicher_PB->click();
+    Clock::setFixed(QDateTime());
+    f.show(deviceRecord(1) + deviceRecord(2) + deviceRecord(3));
+    MeasurementChart *chart = f.controller->chart();
+    chart->setLocale(QLocale(QLocale::German, QLocale::Germany));
+    const QString title = chart->imageTitle();
+    for (const char *part : {"654321", "06.12.2026", "14:05:09", "Messwerte: 3"})
+        QVERIFY2(title.contains(QLatin1String(part)), qPrintable(title));
+}
+
+// Rows picked with Shift and Ctrl go to the clipboard whole, in the table's
+// order, as tab-separated lines under the column headers.
+void TestController::selectedRowsAreCopiedWhole()
+{
+    ControllerFixture f;
+    f.show(deviceRecord(1) + deviceRecord(2, "2012:03:05:1:14:08:00", "3,10", "050")
+           + deviceRecord(3, "2012:03:06:2:09:00:00", "12,5", "-20", "007")
+           + deviceRecord(4, "2012:03:06:2:09:00:01", "0,75") + deviceRecord(5));
+    f.ui().tabWidget->setCurrentWidget(f.ui().System);
+    QTreeWidget *tree = f.ui().Messwert_treeWidget;
+    QCOMPARE(tree->topLevelItemCount(), 5);
+    const auto click = [tree](int row, Qt::KeyboardModifiers modifiers) {
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, modifiers,
+                          tree->visualItemRect(tree->topLevelItem(row)).center());
+    };
+    const auto expected = [&](const QList<int> &rows) {
+        QStringList headers;
+        for (int column = 0; column < tree->columnCount(); ++column)
+            headers << tree->headerItem()->text(column);
+        QString text = headers.join(u'\t') + u'\n';
+        for (const int row : rows)
+            text += f.controller->rows().at(row).cells.join(u'\t') + u'\n';
+        return text;
+    };
+    QClipboard *clipboard = QApplication::clipboard();
+
+    click(3, Qt::NoModifier);
+    click(1, Qt::ShiftModifier);
+    clipboard->clear();
+    QTest::keyClick(tree, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard->text(), expected({1, 2, 3}));
+
+    click(2, Qt::ControlModifier); // out of the selection again
+    click(0, Qt::ControlModifier);
+    QTest::keyClick(tree, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard->text(), expected({0, 1, 3}));
+}
+
+// With the platform's default fonts, and with a larger system font, in
+// German and in English, no button, range hint, view choice or tab loses
+// characters.
 void TestController::textsFitTheirWidgets_data()
 {
     QTest::addColumn<int>("pointSize"); // 0: the default font
-    QTest::newRow("default font") << 0;
-    QTest::newRow("9 pt") << 9;
-    QTest::newRow("11 pt") << 11;
-    QTest::newRow("12 pt") << 12;
-    QTest::newRow("13 pt") << 13;
+    QTest::addColumn<bool>("english");
+    for (const bool english : {false, true}) {
+        const char *language = english ? ", English" : "";
+        QTest::addRow("default font%s", language) << 0 << english;
+        for (const int size : {9, 11, 12, 13})
+            QTest::addRow("%d pt%s", size, language) << size << english;
+    }
 }
 
 void TestController::textsFitTheirWidgets()
 {
     QFETCH(int, pointSize);
+    QFETCH(bool, english);
     const QFont previous = QApplication::font();
-    auto restore = qScopeGuard([&] { QApplication::setFont(previous); });
+    QTranslator translation;
+    auto restore = qScopeGuard([&] {
+        QApplication::setFont(previous);
+        QCoreApplication::removeTranslator(&translation);
+    });
     if (pointSize > 0) {
         QFont font = previous;
         font.setPointSize(pointSize);
         QApplication::setFont(font);
     }
+    if (english) {
+        QVERIFY(translation.load(QStringLiteral(KALVOR2_QM_FILE)));
+        QCoreApplication::installTranslator(&translation);
+    }
     ControllerFixture f;
     QWidget *window = f.controller->mainWidget;
-    for (QPushButton *button : window->findChildren<QPushButton *>())
-        QVERIFY2(FormFit::textFits(button), qPrintable(button->objectName()));
+    // Each page as it shows: the chart page lays itself out when shown.
+    for (int page = 0; page < f.ui().tabWidget->count(); ++page) {
+        f.ui().tabWidget->setCurrentIndex(page);
+        QWidget *content = f.ui().tabWidget->widget(page);
+        for (QPushButton *button : content->findChildren<QPushButton *>())
+            QVERIFY2(FormFit::textFits(button), qPrintable(button->objectName()));
+        for (QRadioButton *button : content->findChildren<QRadioButton *>())
+            QVERIFY2(FormFit::textFits(button), qPrintable(button->objectName()));
+    }
     int hints = 0;
     for (QLabel *label : window->findChildren<QLabel *>()) {
         if (!label->text().startsWith(u'['))
@@ -239,18 +321,53 @@ void TestController::textsFitTheirWidgets()
         if (pointSize <= 11 && box->isVisibleTo(window))
             QVERIFY2(FormFit::textFits(box), qPrintable(box->objectName()));
     }
-    // All three tabs show, without scroll arrows.
+    // All three tabs show, without scroll arrows, one beside the other, each
+    // with its whole text and a third of the width the window shows.
     const QTabBar *tabs = f.ui().tabWidget->tabBar();
     QVERIFY2(tabs->sizeHint().width() <= f.ui().tabWidget->width(),
              qPrintable(QStringLiteral("tabs %1 px wide").arg(tabs->sizeHint().width())));
+    const int shown = window->width() - f.ui().tabWidget->x();
+    QCOMPARE(tabs->count(), 3);
+    for (int i = 0; i < tabs->count(); ++i) {
+        const QRect tab = tabs->tabRect(i);
+        const QString name = tabs->tabText(i);
+        QVERIFY2(tab.left() >= 0 && tabs->mapTo(window, tab.topRight()).x() < window->width(),
+                 qPrintable(name));
+        if (i > 0)
+            QVERIFY2(tab.left() > tabs->tabRect(i - 1).right(), qPrintable(name));
+        QVERIFY2(
+            tab.width() >= shown / 3 - 8,
+            qPrintable(QStringLiteral("%1: %2 px of %3").arg(name).arg(tab.width()).arg(shown)));
+        const int padding = 12; // the tab sheet's 6 px either side
+        QVERIFY2(tabs->fontMetrics().horizontalAdvance(name) + padding <= tab.width(),
+                 qPrintable(name));
+    }
 }
 
-// Tab walks each page's fields top to bottom, and left to right within a
-// row: the order follows the geometry.
+// Tab walks each page as it is read. The expected order comes from what the
+// widgets are and where they stand, not from the rule the program orders
+// them by: on the settings page each panel's buttons left to right, then its
+// fields top to bottom, the left panel first; on the measurement page the
+// table, then the buttons top to bottom; on the chart page the view choices,
+// then the save button.
 void TestController::tabFollowsReadingOrder()
 {
     ControllerFixture f;
     QTabWidget *tabs = f.ui().tabWidget;
+    const auto top = [](const QWidget *w) { return w->mapToGlobal(QPoint(0, 0)).y(); };
+    const auto left = [](const QWidget *w) { return w->mapToGlobal(QPoint(0, 0)).x(); };
+    // `widgets` of `among`, sorted by `key`.
+    const auto sorted = [](const QList<QWidget *> &among, const auto &take, const auto &key) {
+        QList<QWidget *> widgets;
+        for (QWidget *w : among) {
+            if (take(w))
+                widgets << w;
+        }
+        std::stable_sort(widgets.begin(), widgets.end(),
+                         [&](const QWidget *a, const QWidget *b) { return key(a) < key(b); });
+        return widgets;
+    };
+    const auto isButton = [](const QWidget *w) { return qobject_cast<const QPushButton *>(w); };
     for (int page = 0; page < tabs->count(); ++page) {
         QWidget *content = tabs->widget(page);
         tabs->setCurrentIndex(page);
@@ -266,21 +383,32 @@ void TestController::tabFollowsReadingOrder()
             if (w->nextInFocusChain() == start)
                 break;
         }
-        QVERIFY2(chain.size() >= 3, qPrintable(tabs->tabText(page)));
-        // The frames of the settings page are read one after the other.
-        const auto panel = [&](QWidget *w) { return f.ui().frame_7->isAncestorOf(w) ? 1 : 0; };
-        for (int i = 1; i < chain.size(); ++i) {
-            const QPoint a = chain.at(i - 1)->mapTo(content, chain.at(i - 1)->rect().center());
-            const QPoint b = chain.at(i)->mapTo(content, chain.at(i)->rect().center());
-            const bool sameRow = qAbs(a.y() - b.y()) <= 12;
-            const bool inOrder = panel(chain.at(i - 1)) < panel(chain.at(i))
-                || (panel(chain.at(i - 1)) == panel(chain.at(i))
-                    && (sameRow ? a.x() < b.x() : a.y() < b.y()));
-            QVERIFY2(
-                inOrder,
-                qPrintable(QStringLiteral("%1 before %2")
-                               .arg(chain.at(i - 1)->objectName(), chain.at(i)->objectName())));
+        QList<QWidget *> expected;
+        if (content == f.ui().Corvand) {
+            for (QWidget *panel : {f.ui().frame_5, f.ui().frame_7}) {
+                const auto inPanel = [panel](const QWidget *w) { return panel->isAncestorOf(w); };
+                expected += sorted(
+                    chain, [&](const QWidget *w) { return inPanel(w) && isButton(w); }, left);
+                expected += sorted(
+                    chain, [&](const QWidget *w) { return inPanel(w) && !isButton(w); }, top);
+            }
+        } else if (content == f.ui().System) {
+            expected << f.ui().Messwert_treeWidget;
+            expected += sorted(chain, isButton, top);
+        } else {
+            QCOMPARE(content, f.controller->chart());
+            expected += sorted(
+                chain, [](const QWidget *w) { return qobject_cast<const QRadioButton *>(w); }, top);
+            expected += sorted(chain, isButton, top);
         }
+        QVERIFY2(chain.size() >= 3, qPrintable(tabs->tabText(page)));
+        const auto names = [](const QList<QWidget *> &widgets) {
+            QStringList list;
+            for (const QWidget *w : widgets)
+                list << w->objectName();
+            return list;
+        };
+        QCOMPARE(names(chain), names(expected));
     }
 }
 

@@ -589,12 +589,32 @@
 %3 kN, %4 mm</translation>
     </message>
     <message>
-        <source>Diagramm</source>
-        <translation>Chart</translation>
+        <source>Seriennummer %1</source>
+        <translation>Serial number %1</translation>
     </message>
     <message>
-        <source>Das Bild konnte nicht vollständig geschrieben werden.</source>
-        <translation>The image could not be written completely.</translation>
+        <source>gelesen am %1 um %2</source>
+        <translation>read on %1 at %2</translation>
+    </message>
+    <message>
+        <source>Messwerte: %1</source>
+        <translation>Measurements: %1</translation>
+    </message>
+    <message>
+        <source>Keine Messwerte</source>
+        <translation>No measurements</translation>
+    </message>
+    <message>
+        <source>%1 bis %2</source>
+        <translation>%1 to %2</translation>
+    </message>
+    <message>
+        <source>Hülsenposition %1 bis %2 mm</source>
+        <translation>Sleeve position %1 to %2 mm</translation>
+    </message>
+    <message>
+        <source>Kraft %1 bis %2 kN (Mittel %3)</source>
+        <translation>Force %1 to %2 kN (mean %3)</translation>
     </message>
 </context>
 </TS>
