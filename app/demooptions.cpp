@@ -36,10 +36,16 @@ DemoOptions demoOptionsFromArguments(int argc, char *argv[])
         QStringLiteral("replug-at"),
         QStringLiteral("Plugs it back in so many seconds after the start."),
         QStringLiteral("seconds"));
+    const QCommandLineOption archive(
+        QStringLiteral("archive"),
+        QStringLiteral("Keeps the reads in this archive file instead of the demo's own "
+                       "(archive-demo.sqlite in the user's data folder)."),
+        QStringLiteral("path"));
     parser.addOption(layout);
     parser.addOption(records);
     parser.addOption(unplugAt);
     parser.addOption(replugAt);
+    parser.addOption(archive);
     commandLine.process();
     if (!parser.positionalArguments().isEmpty())
         commandLine.fail(QStringLiteral("takes no file or other argument: %1")
@@ -69,6 +75,7 @@ DemoOptions demoOptionsFromArguments(int argc, char *argv[])
     };
     options.unplugAtMs = milliseconds(unplugAt);
     options.replugAtMs = milliseconds(replugAt);
+    options.archivePath = parser.value(archive);
     return options;
 }
 

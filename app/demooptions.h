@@ -2,6 +2,8 @@
 
 #include "sim/devicereports.h"
 
+#include <QString>
+
 #include <memory>
 #include <optional>
 
@@ -14,6 +16,7 @@ struct DemoOptions
     DeviceReports::MemoryLayout layout = DeviceReports::MemoryLayout::PerRecord;
     std::optional<int> unplugAtMs; // after the start
     std::optional<int> replugAtMs;
+    QString archivePath; // empty: the demo's own archive
 };
 
 // Reads the demo's options from main's arguments before any application

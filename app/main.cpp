@@ -1,3 +1,4 @@
+#include "archive/measurementarchive.h"
 #include "controller/kalvoriicontrol.h"
 #include "session/pause.h"
 #include "ui/language.h"
@@ -25,6 +26,8 @@ int main(int argc, char *argv[])
     const DemoOptions options = demoOptionsFromArguments(argc, argv);
 #endif
     QApplication application(argc, argv);
+    // The window and its demo keep their archives in the same data folder.
+    QCoreApplication::setApplicationName(QStringLiteral("kalvor2"));
 #ifdef KALVOR2_SIMULATED_DEVICE
     std::unique_ptr<SimulatedDriver> simulated = simulatedDriver(options);
 #endif
@@ -48,8 +51,11 @@ int main(int argc, char *argv[])
     // Lives until the process ends, together with its window, link and timers.
 #ifdef KALVOR2_SIMULATED_DEVICE
     auto *controller = new KalvorIIControl(std::move(simulated));
+    controller->openArchive(options.archivePath.isEmpty() ? MeasurementArchive::demoPath()
+                                                          : options.archivePath);
 #else
     auto *controller = new KalvorIIControl;
+    controller->openArchive(MeasurementArchive::defaultPath());
 #endif
     splash.finish(controller->mainWidget);
 

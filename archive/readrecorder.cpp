@@ -26,6 +26,7 @@ void ReadRecorder::started()
     m_announced = -1;
     m_finishedComplete = false;
     m_failure.clear();
+    m_sequence = m_session.readInfo().sequence;
     if (!m_archive.isOpen())
         return;
     note(m_archive.beginRead(m_session.readInfo(), m_id));
@@ -50,7 +51,12 @@ void ReadRecorder::changed()
     if (m_id < 0)
         return;
     const ReadInfo info = m_session.readInfo();
-    if (info.entriesAnnounced != m_announced && m_session.memoryRead().running()) {
+    // A new read changes before its command has gone out (and it has a
+    // record): what it says is not about the read recorded.
+    if (info.sequence != m_sequence)
+        return;
+    // The count may come in the tick that also ends the read.
+    if (info.entriesAnnounced != m_announced) {
         m_announced = info.entriesAnnounced;
         note(m_archive.updateRead(m_id, info));
     }

@@ -46,6 +46,7 @@ private:
     DeviceSession &m_session;
     MeasurementArchive &m_archive;
     qint64 m_id = -1;
+    quint64 m_sequence = 0; // the session's number of the read recorded
     qsizetype m_kept = 0;   // rows of the read the archive holds
     QByteArray m_bytes;     // received bytes not yet handed to the archive
     bool m_running = false; // the read was running at the last look

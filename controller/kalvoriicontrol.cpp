@@ -86,6 +86,7 @@ KalvorIIControl::KalvorIIControl(std::unique_ptr<FtdiDriver> driver, Timers time
     ui.Funkkanal_SB->setVisible(false);
     TableCopy::enable(ui.Messwert_treeWidget);
     addChartPage();
+    addArchiveButton();
     fitToFonts();
     // The log only ever grows at its end and loses its oldest lines: nothing
     // to undo, and an undo history would keep all of it.
@@ -157,7 +158,15 @@ void KalvorIIControl::connectSession()
         updateButtons();
     });
     connect(session, &DeviceSession::rowsCleared, this, [this] { clearMeasurements(); });
-    connect(session, &DeviceSession::rowsAdded, this, [this] { showNewRowsInChart(); });
+    connect(session, &DeviceSession::rowsAdded, this, [this] {
+        // Rows after a read's end, while an archived read is shown: the
+        // table goes back to the device's rows, the new ones among them.
+        if (m_archive.shown())
+            showDeviceRows();
+        else
+            showNewRowsInChart();
+    });
+    connect(&m_archive, &WindowArchive::failed, this, [this] { updateReadStatus(); });
     connect(session, &DeviceSession::logText, this,
             [this](const QString &text) { appendToReceiveLog(ui.Incoming_Data_TextEdit, text); });
     connect(session, &DeviceSession::logCommand, this,
@@ -209,6 +218,7 @@ void KalvorIIControl::primeColumnWidths()
 // A memory read starts: the rows of the last one go.
 void KalvorIIControl::clearMeasurements()
 {
+    m_archive.showDevice();
     ui.Messwert_treeWidget->clear();
     m_chart->clear();
     m_chartRows = 0;
@@ -322,7 +332,10 @@ void KalvorIIControl::updateButtons()
             tr("Erst die Einstellungen einlesen oder die Werkeinstellung setzen"));
     }
     // The save dialog would hold a command in one of its pauses.
-    ui.ExportMesswerte_PB->setEnabled(!session.memoryRead().running() && !session.commandRunning());
+    const bool idle = !session.memoryRead().running() && !session.commandRunning();
+    ui.ExportMesswerte_PB->setEnabled(idle);
+    m_archiveButton->setEnabled(idle && m_archive.isOpen());
+    m_archiveButton->setToolTip(m_archive.isOpen() ? QString() : tr("Kein Archiv geöffnet"));
 }
 
 void KalvorIIControl::showStatus(const QString &text, bool warning, const QString &toolTip)
@@ -344,7 +357,23 @@ void KalvorIIControl::realValueEntered(QAbstractSpinBox *box)
 
 void KalvorIIControl::updateReadStatus()
 {
-    const ReadStatus status = readStatus(m_session->memoryRead());
+    if (const ArchivedRead *read = m_archive.shown()) {
+        const QLocale locale;
+        const QDateTime at = read->summary.startedAt;
+        showStatus(
+            tr("Archiv: %1, Gerät %2, %3 Messwerte")
+                .arg(locale.toString(at, Language::dateFormat(locale) + QLatin1String(" hh:mm")),
+                     read->summary.serialNumber)
+                .arg(read->rows.size()),
+            false);
+        return;
+    }
+    ReadStatus status = readStatus(m_session->memoryRead());
+    // The rows stay in the window when the archive cannot keep them.
+    if (!m_archive.failure().isEmpty()) {
+        status.text += QLatin1Char('\n') + tr("Nicht im Archiv: %1").arg(m_archive.failure());
+        status.warning = true;
+    }
     showStatus(status.text, status.warning);
 }
 
@@ -408,7 +437,7 @@ void KalvorIIControl::ClearSpeicherFromKalvorII()
         return;
     QMessageBox box;
     box.setText(tr("Speicher löschen"));
-    box.setInformativeText(clearQuestionDetail(m_session->memoryRead()));
+    box.setInformativeText(clearQuestionDetail(m_session->memoryRead(), m_archive.lastReadKept()));
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::No);
     box.setIcon(QMessageBox::Warning);
@@ -443,12 +472,16 @@ void KalvorIIControl::ExportMesswerte()
 {
     if (m_session->memoryRead().running() || m_session->commandRunning())
         return;
-    const QString serialNumber = m_session->rowsSerialNumber().isNull()
-        ? ui.SerialNumber_lb->text()
-        : m_session->rowsSerialNumber();
+    // An archived read shown is exported as it was read, from its device.
+    const ArchivedRead *archived = m_archive.shown();
+    QString serialNumber = m_session->rowsSerialNumber().isNull() ? ui.SerialNumber_lb->text()
+                                                                  : m_session->rowsSerialNumber();
+    if (archived)
+        serialNumber = archived->summary.serialNumber;
     const ExportOutcome outcome
-        = runExport(mainWidget, Clock::currentDateTime(), serialNumber, m_session->rows(),
-                    m_session->readInfo(), m_chooseExportFile,
+        = runExport(mainWidget, Clock::currentDateTime(), serialNumber,
+                    archived ? archived->rows : m_session->rows(),
+                    archived ? archived->info : m_session->readInfo(), m_chooseExportFile,
                     [this](const QString &text) { showTextWindow(text); });
     if (outcome.status == ExportOutcome::Failed) {
         showStatus(tr("Nicht exportiert: %1 konnte nicht geschrieben werden")
@@ -458,7 +491,9 @@ void KalvorIIControl::ExportMesswerte()
     }
     if (outcome.status != ExportOutcome::Written)
         return;
-    m_session->markExported();
+    if (!archived)
+        m_session->markExported();
+    m_archive.markExported();
     // A warning about the last read stays until the next read.
     if (!ui.ReadStatus_lb->property("warning").toBool())
         showStatus(exportedStatus(outcome.pointFile, outcome.commaFile, outcome.commaWritten),
@@ -506,4 +541,65 @@ void KalvorIIControl::showTextWindow(const QString &text)
     view->setReadOnly(true);
     view->setFixedSize(500, 400);
     view->show();
+}
+
+// "Archiv…" under the memory buttons; the status line below it.
+void KalvorIIControl::addArchiveButton()
+{
+    m_archiveButton = new QPushButton(tr("Archiv…"), ui.System);
+    m_archiveButton->setObjectName(QStringLiteral("Archiv_PB"));
+    // In the look of the memory buttons above it.
+    m_archiveButton->setGeometry(ui.ClearSpeicher_PB->geometry().translated(0, 40));
+    m_archiveButton->setStyleSheet(ui.ClearSpeicher_PB->styleSheet());
+    m_archiveButton->setFont(ui.ClearSpeicher_PB->font());
+    ui.ReadStatus_lb->setGeometry(640, 218, 281, 44);
+    connect(m_archiveButton, &QPushButton::clicked, this, [this] { openArchiveWindow(); });
+}
+
+MeasurementArchive::OpenResult KalvorIIControl::openArchive(const QString &path)
+{
+    const MeasurementArchive::OpenResult result = m_archive.open(path);
+    if (!result.message.isEmpty())
+        showStatus(result.message, result.outcome != MeasurementArchive::OpenOutcome::Opened,
+                   QDir::toNativeSeparators(result.movedTo.isEmpty() ? path : result.movedTo));
+    updateButtons();
+    return result;
+}
+
+void KalvorIIControl::openArchiveWindow()
+{
+    if (m_archive.chooseRead(mainWidget))
+        showArchivedRead();
+    else if (!m_archive.loadFailure().isEmpty())
+        showStatus(tr("Archiv nicht geöffnet: %1").arg(m_archive.loadFailure()), true);
+}
+
+// The archived read's rows in the table and the chart, until the next read.
+void KalvorIIControl::showArchivedRead()
+{
+    const ArchivedRead &read = *m_archive.shown();
+    QTreeWidget *tree = ui.Messwert_treeWidget;
+    tree->clear();
+    for (const MeasurementRow &row : read.rows)
+        new QTreeWidgetItem(tree, row.cells);
+    m_chart->clear();
+    m_chart->setReadInfo(read.info);
+    m_chart->appendRows(read.rows, 0);
+    ui.tabWidget->setCurrentWidget(ui.System);
+    updateReadStatus();
+}
+
+// Back from an archived read to the rows the device sent.
+void KalvorIIControl::showDeviceRows()
+{
+    m_archive.showDevice();
+    QTreeWidget *tree = ui.Messwert_treeWidget;
+    tree->clear();
+    for (const MeasurementRow &row : m_session->rows())
+        new QTreeWidgetItem(tree, row.cells);
+    m_chart->clear();
+    m_chart->setReadInfo(m_session->readInfo());
+    m_chartRows = 0;
+    showNewRowsInChart();
+    updateReadStatus();
 }

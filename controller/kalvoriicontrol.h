@@ -2,6 +2,7 @@
 
 #include "controller/exportsession.h"
 #include "controller/formreportsink.h"
+#include "controller/windowarchive.h"
 #include "link/serialportdriver.h"
 #include "session/devicesession.h"
 #include "ui_kalvor2control.h"
@@ -15,6 +16,7 @@ class FTDI_Control;
 class MeasurementChart;
 class QAbstractSpinBox;
 class QLabel;
+class QPushButton;
 class QTimer;
 class QWidget;
 
@@ -67,6 +69,10 @@ public:
     {
         m_chooseExportFile = std::move(chooser);
     }
+    // Every read is kept in the archive at `path` from now on; "Archiv…"
+    // shows its reads. The result's message went to the status line.
+    MeasurementArchive::OpenResult openArchive(const QString &path);
+    WindowArchive &archive() { return m_archive; }
 
     QWidget *mainWidget = nullptr;
     FTDI_Control *link = nullptr;
@@ -106,10 +112,16 @@ private:
     void fitTabs();
     void showNewRowsInChart();
     void saveChart();
+    void addArchiveButton();
+    void openArchiveWindow();
+    void showArchivedRead();
+    void showDeviceRows();
 
     FormReportSink m_sink{ui};
-    MeasurementChart *m_chart = nullptr; // owned by the window
-    qsizetype m_chartRows = 0;           // rows the chart has been given
+    MeasurementChart *m_chart = nullptr;    // owned by the window
+    QPushButton *m_archiveButton = nullptr; // owned by the window
+    WindowArchive m_archive{*m_session};
+    qsizetype m_chartRows = 0; // rows the chart has been given
     ExportFileChooser m_chooseExportFile
         = [this](const ExportChoice &proposed, const QStringList &filters) {
               return exportSaveDialog(mainWidget, proposed, filters);

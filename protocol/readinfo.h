@@ -20,4 +20,7 @@ struct ReadInfo
     int entriesAnnounced = -1;  // the memory report's entry count; -1 when none came
     int rowsReceived = 0;       // rows the read delivered
     bool complete = false;      // every announced record arrived
+    // Counts the reads a session started (from 1), telling two reads apart
+    // that began within the same millisecond; not kept in files.
+    quint64 sequence = 0;
 };

@@ -401,6 +401,7 @@ DeviceSession::ReadStart DeviceSession::readMemory()
     m_read.start(Clock::steadyMs());
     const ReadInfo infoBefore = m_readInfo;
     m_readInfo = ReadInfo();
+    m_readInfo.sequence = infoBefore.sequence + 1;
     m_readInfo.startedAt = Clock::currentDateTime();
     m_readInfo.serialNumber = m_reported.serialNumber.isNull()
         ? QString::fromLatin1(unknownSerialNumber)

@@ -40,7 +40,7 @@ ReadStatus readStatus(const MemoryRead &read)
     return {};
 }
 
-QString clearQuestionDetail(const MemoryRead &read)
+QString clearQuestionDetail(const MemoryRead &read, bool archived)
 {
     // After an unplug the device may be another one: what was read and
     // exported says nothing about its memory.
@@ -51,6 +51,10 @@ QString clearQuestionDetail(const MemoryRead &read)
     case MemoryRead::Outcome::Complete:
         if (expected == 0)
             return Texts::tr("Keine Messwerte im Gerät");
+        if (archived && !read.exportedSinceRead())
+            return expected < 0
+                ? Texts::tr("%1 Messwerte gelesen und im Archiv gesichert").arg(read.rows())
+                : Texts::tr("%1 Messwerte im Gerät, gelesen und im Archiv gesichert").arg(expected);
         if (expected < 0)
             return read.exportedSinceRead()
                 ? Texts::tr("%1 Messwerte gelesen und exportiert").arg(read.rows())

@@ -19,8 +19,9 @@ struct ReadStatus
 };
 ReadStatus readStatus(const MemoryRead &read);
 
-// The clear question's informative line: what clearing the memory would lose.
-QString clearQuestionDetail(const MemoryRead &read);
+// The clear question's informative line: what clearing the memory would lose
+// (`archived`: every row of the read is kept in the archive).
+QString clearQuestionDetail(const MemoryRead &read, bool archived = false);
 
 // The status line after an export; names only, the paths go in the tool tip.
 QString exportedStatus(const QString &pointFile, const QString &commaFile, bool commaWritten);

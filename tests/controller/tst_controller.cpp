@@ -3,8 +3,11 @@
 // the slot table. What the session does on its own is in tests/session.
 
 #include "controllerfixture.h"
+#include "filesizelimit.h"
 #include "session/clock.h"
 #include "session/statustexts.h"
+#include "sim/devicereports.h"
+#include "ui/archivewindow.h"
 #include "ui/formfit.h"
 #include "ui/measurementchart.h"
 
@@ -14,7 +17,9 @@
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTranslator>
+#include <QTreeWidget>
 
 #include <QDateEdit>
 #include <QTimeEdit>
@@ -39,6 +44,8 @@ private slots:
     void clockShowsDateAndTimeWithoutParsing();
     void readConfigFromKalvorIIDoesNothing();
     void slotTableOrder();
+    void archiveWindowListsAndDeletes();
+    void archiveFailureKeepsTheRead();
 };
 
 // The label counts and says what is connected; below it, why a converter
@@ -455,4 +462,97 @@ void TestController::slotTableOrder()
 }
 
 QTEST_MAIN(TestController)
+// The archive window lists the reads newest first with what a technician
+// asks of each, deletes one only after "Ja", and hands back the one opened.
+void TestController::archiveWindowListsAndDeletes()
+{
+    QTemporaryDir dir;
+    ControllerFixture f;
+    QVERIFY(f.controller->openArchive(dir.filePath("archive.sqlite")).usable());
+    f.tellMeasuringRange();
+    for (const QByteArray &serial : {QByteArray("111111"), QByteArray("222222")}) {
+        f.show("Serial number : " + serial + "\n=========================\n");
+        f.ui().ReadSpeicher_PB->click();
+        f.show(DeviceReports::fillLevel(1, 3) + deviceRecord(1) + deviceRecord(2));
+        // Quiet: the read ends short of its three rows.
+        Clock::skip(MemoryRead::quietMs);
+        f.clockTick();
+        QVERIFY(!f.controller->memoryRead().running());
+    }
+    ArchiveWindow window(f.controller->archive().archive());
+    QTreeWidget *list = window.list();
+    QCOMPARE(list->topLevelItemCount(), 2);
+    QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("222222"));
+    QCOMPARE(list->topLevelItem(1)->text(1), QStringLiteral("111111"));
+    QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("2 von 3"));
+    QCOMPARE(list->topLevelItem(0)->text(3), QStringLiteral("nein"));
+
+    QStringList asked;
+    bool answer = false;
+    window.setDeleteQuestion([&](QWidget *, const QString &read) {
+        asked << read;
+        return answer;
+    });
+    list->setCurrentItem(list->topLevelItem(1));
+    window.deleteSelected();
+    QCOMPARE(list->topLevelItemCount(), 2);
+    answer = true;
+    list->setCurrentItem(list->topLevelItem(1));
+    window.deleteSelected();
+    QCOMPARE(asked.size(), 2);
+    QVERIFY2(asked.last().contains(QStringLiteral("111111")), qPrintable(asked.last()));
+    QCOMPARE(list->topLevelItemCount(), 1);
+    QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("222222"));
+
+    for (QPushButton *button : window.findChildren<QPushButton *>())
+        if (button->text() == QStringLiteral("Öffnen"))
+            button->click();
+    QCOMPARE(window.result(), int(QDialog::Accepted));
+    QList<ArchivedReadSummary> reads;
+    f.controller->archive().archive().listReads(reads);
+    QCOMPARE(window.chosenRead(), reads.value(0).id);
+}
+
+// An archive that cannot be opened, or that fails during a read, is
+// reported in the status line; the read goes on and the table keeps every
+// row.
+void TestController::archiveFailureKeepsTheRead()
+{
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath("data"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the folder would be
+    blocker.close();
+    ControllerFixture f;
+    const MeasurementArchive::OpenResult opened
+        = f.controller->openArchive(dir.filePath("data/archive.sqlite"));
+    QVERIFY(!opened.usable());
+    QCOMPARE(f.ui().ReadStatus_lb->text(), opened.message);
+    QVERIFY(f.ui().ReadStatus_lb->property("warning").toBool());
+    auto *archiveButton = f.ui().System->findChild<QPushButton *>(QStringLiteral("Archiv_PB"));
+    QVERIFY(!archiveButton->isEnabled());
+    f.tellMeasuringRange();
+    f.ui().ReadSpeicher_PB->click();
+    f.show(DeviceReports::fillLevel(1, 2) + deviceRecord(1) + deviceRecord(2));
+    QCOMPARE(f.ui().ReadStatus_lb->text(), QStringLiteral("2 Messwerte gelesen"));
+
+    // A full disk in the middle of a read.
+    const QString path = dir.filePath("archive.sqlite");
+    QVERIFY(f.controller->openArchive(path).usable());
+    f.ui().ReadSpeicher_PB->click();
+    f.show(DeviceReports::fillLevel(1, 600) + deviceRecord(1));
+    {
+        FileSizeLimit limit(QFileInfo(path + "-wal").size());
+        QVERIFY(limit.ok());
+        QByteArray records;
+        for (int number = 2; number <= 600; ++number)
+            records += deviceRecord(number);
+        f.show(records);
+    }
+    QCOMPARE(f.ui().Messwert_treeWidget->topLevelItemCount(), 600);
+    const QString status = f.ui().ReadStatus_lb->text();
+    QVERIFY2(status.startsWith(QStringLiteral("600 Messwerte gelesen\nNicht im Archiv: ")),
+             qPrintable(status));
+    QVERIFY(f.ui().ReadStatus_lb->property("warning").toBool());
+}
+
 #include "tst_controller.moc"

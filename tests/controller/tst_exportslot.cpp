@@ -8,6 +8,7 @@
 #include "export/measurementexport.h"
 #include "filesizelimit.h"
 #include "session/clock.h"
+#include "sim/devicereports.h"
 #include "ui/measurementchart.h"
 
 #include <QDialog>
@@ -19,6 +20,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -220,6 +222,7 @@ private slots:
     void chartThatCannotBeWrittenWarns();
     void fileSizeLimitInChild();
     void rowsKeepTheSerialNumberOfTheirDevice();
+    void archivedReadExportsLikeAFreshRead();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -600,6 +603,75 @@ void TestExportSlot::rowsKeepTheSerialNumberOfTheirDevice()
     user.choose = m_dir->filePath("mess.txt");
     user.runExport(*m_f->controller);
     QCOMPARE(readBytes(user.choose), pointExample);
+}
+
+// A read kept in the archive and opened again after the table has moved on
+// is exported exactly as it was when fresh: the same text files and
+// workbook, under its own device's serial number; the archive then marks it
+// exported, and the next read returns the table to the device.
+void TestExportSlot::archivedReadExportsLikeAFreshRead()
+{
+    KalvorIIControl &controller = *m_f->controller;
+    Ui::KalvorIIControl &ui = m_f->ui();
+    QCOMPARE(controller.openArchive(m_dir->filePath("archive.sqlite")).outcome,
+             MeasurementArchive::OpenOutcome::Opened);
+    m_f->tellMeasuringRange(50);
+    const auto read = [&](const QByteArray &records, int entries) {
+        ui.ReadSpeicher_PB->click();
+        m_f->show(DeviceReports::fillLevel(1, entries) + records);
+        QVERIFY(!controller.memoryRead().running());
+    };
+    read(deviceRecord(1) + deviceRecord(2, "2012:03:05:1:14:08:00", "13,7", "120")
+             + deviceRecord(3, "2012:03:05:1:14:09:00", "0,5", "007", "012"),
+         3);
+    const QStringList names = {"mess.txt", "mess.xlsx"};
+    const auto exportTo = [&](const QString &folder) {
+        QVERIFY(QDir(m_dir->path()).mkpath(folder));
+        for (const QString &name : names) {
+            ExportUser user;
+            user.choose = m_dir->filePath(folder + '/' + name);
+            user.runExport(controller);
+            QVERIFY2(user.warnings.isEmpty(), qPrintable(user.warnings.join('\n')));
+        }
+        closePreviews();
+    };
+    exportTo("fresh");
+
+    // Another device's read in the table.
+    ui.SerialNumber_lb->setText(QStringLiteral("654321"));
+    m_f->show("Serial number : 654321\n=========================\n");
+    read(deviceRecord(1, "2013:01:01:1:00:00:00"), 1);
+    QList<ArchivedReadSummary> reads;
+    QCOMPARE(controller.archive().archive().listReads(reads), QString());
+    QCOMPARE(reads.size(), 2);
+    QCOMPARE(reads.at(1).serialNumber, QStringLiteral("123456"));
+    QVERIFY(reads.at(1).exported && !reads.at(0).exported);
+
+    const qint64 first = reads.at(1).id;
+    controller.archive().setReadChooser([first](MeasurementArchive &, QWidget *) { return first; });
+    auto *archiveButton = ui.System->findChild<QPushButton *>(QStringLiteral("Archiv_PB"));
+    QVERIFY(archiveButton && archiveButton->isEnabled());
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const auto restoreLocale = qScopeGuard([before] { QLocale::setDefault(before); });
+    archiveButton->click();
+    QCOMPARE(ui.Messwert_treeWidget->topLevelItemCount(), 3);
+    QCOMPARE(ui.Messwert_treeWidget->topLevelItem(1)->text(3), QStringLiteral("13.70"));
+    QCOMPARE(controller.chart()->shownRows(), 3);
+    QCOMPARE(ui.ReadStatus_lb->text(),
+             QStringLiteral("Archiv: 06.12.2026 14:05, Gerät 123456, 3 Messwerte"));
+    exportTo("archived");
+    for (const QString &name : names) {
+        const QByteArray fresh = readBytes(m_dir->filePath("fresh/" + name));
+        QVERIFY(fresh.size() > 100);
+        QVERIFY2(readBytes(m_dir->filePath("archived/" + name)) == fresh, qPrintable(name));
+    }
+    QCOMPARE(QDir(m_dir->filePath("archived")).count(), QDir(m_dir->filePath("fresh")).count());
+
+    // The next read shows the device's rows again.
+    read(deviceRecord(1) + deviceRecord(2), 2);
+    QCOMPARE(ui.Messwert_treeWidget->topLevelItemCount(), 2);
+    QVERIFY(!ui.ReadStatus_lb->text().startsWith(QStringLiteral("Archiv")));
 }
 
 QTEST_MAIN(TestExportSlot)

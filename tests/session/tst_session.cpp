@@ -258,6 +258,8 @@ void TestSession::memoryReadSummaries()
     QVERIFY(!readStatus(read).warning);
     QCOMPARE(clearQuestionDetail(read),
              QStringLiteral("2 Messwerte im Gerät, noch nicht exportiert"));
+    QCOMPARE(clearQuestionDetail(read, true),
+             QStringLiteral("2 Messwerte im Gerät, gelesen und im Archiv gesichert"));
     read.exported();
     QCOMPARE(clearQuestionDetail(read),
              QStringLiteral("2 Messwerte im Gerät, gelesen und exportiert"));

@@ -2,6 +2,77 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="de">
 <context>
+    <name>ArchiveWindow</name>
+    <message>
+        <source>Messung aus dem Archiv löschen?</source>
+        <translation>Delete this read from the archive?</translation>
+    </message>
+    <message>
+        <source>Archiv</source>
+        <translation>Archive</translation>
+    </message>
+    <message>
+        <source>Gelesen am</source>
+        <translation>Read on</translation>
+    </message>
+    <message>
+        <source>Gerät</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>Messwerte</source>
+        <translation>Measurements</translation>
+    </message>
+    <message>
+        <source>Vollständig</source>
+        <translation>Complete</translation>
+    </message>
+    <message>
+        <source>Exportiert</source>
+        <translation>Exported</translation>
+    </message>
+    <message>
+        <source>Öffnen</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>Löschen</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Schließen</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Das Archiv ist nur zum Lesen geöffnet.</source>
+        <translation>The archive is open for reading only.</translation>
+    </message>
+    <message>
+        <source>ja</source>
+        <translation>yes</translation>
+    </message>
+    <message>
+        <source>nein</source>
+        <translation>no</translation>
+    </message>
+    <message>
+        <source>unbekannt</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
+        <source>%1 von %2</source>
+        <translation>%1 of %2</translation>
+    </message>
+    <message>
+        <source>%1, Gerät %2, %3 Messwerte</source>
+        <translation>%1, device %2, %3 measurements</translation>
+    </message>
+    <message>
+        <source>Nicht gelöscht: %1</source>
+        <translation>Not deleted: %1</translation>
+    </message>
+</context>
+<context>
     <name>KalvorIIControl</name>
     <message>
         <source>Kalvor II</source>
@@ -546,6 +617,34 @@
     <message>
         <source>Lesevorgang %1 nicht im Archiv</source>
         <translation>Read %1 not in the archive</translation>
+    </message>
+    <message>
+        <source>Kein Archiv geöffnet</source>
+        <translation>No archive open</translation>
+    </message>
+    <message>
+        <source>Archiv: %1, Gerät %2, %3 Messwerte</source>
+        <translation>Archive: %1, device %2, %3 measurements</translation>
+    </message>
+    <message>
+        <source>Nicht im Archiv: %1</source>
+        <translation>Not in the archive: %1</translation>
+    </message>
+    <message>
+        <source>Archiv…</source>
+        <translation>Archive…</translation>
+    </message>
+    <message>
+        <source>Archiv nicht geöffnet: %1</source>
+        <translation>Archive not opened: %1</translation>
+    </message>
+    <message>
+        <source>%1 Messwerte gelesen und im Archiv gesichert</source>
+        <translation>%1 measurements read and kept in the archive</translation>
+    </message>
+    <message>
+        <source>%1 Messwerte im Gerät, gelesen und im Archiv gesichert</source>
+        <translation>%1 measurements in the device, read and kept in the archive</translation>
     </message>
 </context>
 <context>
