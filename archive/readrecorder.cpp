@@ -28,7 +28,9 @@ void ReadRecorder::started()
     m_failure.clear();
     if (!m_archive.isOpen())
         return;
-    note(m_archive.beginRead(m_session.readInfo(), m_id));
+    const ReadInfo info = m_session.readInfo();
+    m_startedAt = info.startedAt;
+    note(m_archive.beginRead(info, m_id));
 }
 
 // A tick's new rows, and the bytes since the last batch, in one write.
@@ -50,6 +52,11 @@ void ReadRecorder::changed()
     if (m_id < 0)
         return;
     const ReadInfo info = m_session.readInfo();
+    // A new read runs from the press on, its record begins only once its
+    // command is out: until then it is no reopening of the last read, and
+    // its device is not that read's.
+    if (info.startedAt != m_startedAt)
+        return;
     if (info.entriesAnnounced != m_announced && m_session.memoryRead().running()) {
         m_announced = info.entriesAnnounced;
         note(m_archive.updateRead(m_id, info));

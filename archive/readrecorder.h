@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -46,6 +47,7 @@ private:
     DeviceSession &m_session;
     MeasurementArchive &m_archive;
     qint64 m_id = -1;
+    QDateTime m_startedAt;  // of the read recorded under m_id
     qsizetype m_kept = 0;   // rows of the read the archive holds
     QByteArray m_bytes;     // received bytes not yet handed to the archive
     bool m_running = false; // the read was running at the last look
