@@ -1,4 +1,4 @@
-# Runs kalvor2-fuzz for a bounded time on a fresh copy of the seed corpus, so
+# Runs a fuzz target for a bounded time on a fresh copy of the seed corpus, so
 # that the inputs it adds stay in the build directory. Fails on any crash,
 # sanitizer finding, leak, time-out, memory overrun or parser difference;
 # the input that caused it is left in WORK/artifacts.
@@ -23,7 +23,8 @@ execute_process(
     RESULT_VARIABLE status)
 
 file(GLOB findings ${WORK}/artifacts/*)
+get_filename_component(name ${FUZZER} NAME)
 if(NOT status EQUAL 0 OR findings)
-    message(FATAL_ERROR "kalvor2-fuzz failed (exit status ${status}); inputs: ${findings}\n"
-        "Reproduce with: ${FUZZER} <input>; keep the input in fuzz/corpus once the program is fixed.")
+    message(FATAL_ERROR "${name} failed (exit status ${status}); inputs: ${findings}\n"
+        "Reproduce with: ${FUZZER} <input>; keep the input in its seed corpus once the program is fixed.")
 endif()

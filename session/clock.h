@@ -12,4 +12,8 @@ void setFixed(const QDateTime &instant); // an invalid instant returns to the PC
 // move it on instead of waiting.
 qint64 steadyMs();
 void skip(qint64 ms);
+// Stands the steady clock at `ms`, from where only skip() moves it, so that a
+// simulation runs the same however fast the machine is; a negative `ms`
+// returns to the steady clock of the machine.
+void setFixedSteady(qint64 ms);
 } // namespace Clock

@@ -229,7 +229,8 @@ bool DeviceSession::checkConnection()
         // may still wait to be parsed, at its scale; the next device's own
         // range replaces it before a read of that device can start.
         m_reported.fillLevel = -1;
-        if (!m_rows.isEmpty() && m_rowsSerialNumber.isNull())
+        // Also a running read's rows still to be parsed are this device's.
+        if ((!m_rows.isEmpty() || m_read.running()) && m_rowsSerialNumber.isNull())
             m_rowsSerialNumber = m_reported.serialNumber.isNull()
                 ? QString::fromLatin1(unknownSerialNumber)
                 : m_reported.serialNumber;
@@ -336,6 +337,7 @@ bool DeviceSession::parseReport(QString &accumulator)
 bool DeviceSession::tick()
 {
     const bool wasRunning = m_read.running();
+    const MemoryRead::Outcome outcomeBefore = m_read.outcome();
     const qsizetype rowsBefore = m_rows.size();
     const bool parsed = drainReports(
         receiveAccumulator, [this](QString &accumulator) { return parseReport(accumulator); },
@@ -353,8 +355,9 @@ bool DeviceSession::tick()
                 && !receiveAccumulator.contains(QLatin1String(reportSeparator));
         });
     }
-    // A row after the end opened the read again: whoever shows it follows.
-    if (m_read.running() || m_read.running() != wasRunning)
+    // A row after the end opened the read again, or its count came late:
+    // whoever shows it follows.
+    if (m_read.running() || m_read.running() != wasRunning || m_read.outcome() != outcomeBefore)
         emit readChanged();
     return parsed;
 }

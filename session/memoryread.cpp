@@ -55,6 +55,14 @@ void MemoryRead::entryCountArrived(int count)
     if (running()) {
         m_expected = count;
         m_announced = count;
+        return;
+    }
+    // A device slower than the quiet time: the read gave up before its count
+    // came. The count is still this read's, and says how many are missing.
+    if (m_announced < 0 && (m_outcome == Outcome::NoAnswer || m_outcome == Outcome::Incomplete)) {
+        m_expected = count;
+        m_announced = count;
+        finish(m_rows);
     }
 }
 
