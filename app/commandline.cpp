@@ -16,11 +16,12 @@ void print(std::FILE *stream, const QString &text)
 
 } // namespace
 
-CommandLine::CommandLine(int argc, char *argv[], const QString &description)
+CommandLine::CommandLine(int argc, char *argv[], const QString &description, const OwnTexts &texts)
     : m_help({QStringLiteral("h"), QStringLiteral("help")},
-             QStringLiteral("Shows this help and ends."))
+             texts.help.isEmpty() ? QStringLiteral("Shows this help and ends.") : texts.help)
     , m_version({QStringLiteral("v"), QStringLiteral("version")},
-                QStringLiteral("Shows the program's version and ends."))
+                texts.version.isEmpty() ? QStringLiteral("Shows the program's version and ends.")
+                                        : texts.version)
 {
     for (int i = 0; i < argc; ++i)
         m_arguments << QString::fromLocal8Bit(argv[i]);
@@ -61,6 +62,12 @@ void CommandLine::process()
         // Without an application object Qt cannot know the program's name.
         QString help = m_parser.helpText();
         help.replace(QLatin1String("<executable_name>"), m_program);
+        // With an application object Qt names the program as it was called.
+        if (const qsizetype called = help.indexOf(m_arguments.value(0));
+            called >= 0 && !m_arguments.value(0).isEmpty())
+            help.replace(called, m_arguments.value(0).size(), m_program);
+        if (!m_epilogue.isEmpty())
+            help += u'\n' + m_epilogue;
         print(stdout, help);
         std::exit(0);
     }
@@ -74,5 +81,5 @@ void CommandLine::fail(const QString &message) const
 {
     // One line, whatever the message holds.
     print(stderr, m_program + QStringLiteral(": ") + message.simplified() + u'\n');
-    std::exit(2);
+    std::exit(m_usageExitCode);
 }

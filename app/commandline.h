@@ -10,11 +10,21 @@
 // exists: "--help" and "--version" must work on a machine without a display,
 // where a QApplication would abort. Both are answered on standard output with
 // exit status 0; a command line the program cannot take gets one line on
-// standard error and exit status 2.
+// standard error and exit status 2 (or the program's own, see
+// setUsageExitCode()).
 class CommandLine
 {
 public:
-    CommandLine(int argc, char *argv[], const QString &description);
+    // The help's own texts for --help and --version, for a program that
+    // speaks the user's language; English when none are given.
+    struct OwnTexts
+    {
+        QString help;
+        QString version;
+    };
+
+    CommandLine(int argc, char *argv[], const QString &description,
+                const OwnTexts &texts = OwnTexts());
 
     // Add the program's own options and positional arguments here before
     // process().
@@ -29,7 +39,13 @@ public:
     // command line it cannot take. Returns when the program is to run.
     void process();
 
-    // "<program>: <message>" on standard error, exit status 2.
+    // Text shown at the end of --help (a program's commands, its exit codes).
+    void setEpilogue(const QString &text) { m_epilogue = text; }
+    // The exit status for a command line the program cannot take.
+    void setUsageExitCode(int code) { m_usageExitCode = code; }
+
+    // "<program>: <message>" on standard error, exit status 2 (or the one
+    // set with setUsageExitCode()).
     [[noreturn]] void fail(const QString &message) const;
 
     const QString &program() const { return m_program; }
@@ -40,4 +56,6 @@ private:
     QCommandLineParser m_parser;
     QCommandLineOption m_help;
     QCommandLineOption m_version;
+    QString m_epilogue;
+    int m_usageExitCode = 2;
 };

@@ -88,8 +88,11 @@ std::unique_ptr<SimulatedDriver> simulatedDriver(const DemoOptions &options)
     // The driver lives as long as the program (the controller is never
     // deleted), so the scheduled plugging may hold on to it.
     SimulatedDriver *simulated = driver.get();
+    // At 0 s the converter is pulled before anything looks at it.
     const auto schedule = [simulated](std::optional<int> ms, void (SimulatedDriver::*act)()) {
-        if (ms)
+        if (ms && *ms == 0)
+            (simulated->*act)();
+        else if (ms)
             QTimer::singleShot(*ms, QCoreApplication::instance(),
                                [simulated, act] { (simulated->*act)(); });
     };

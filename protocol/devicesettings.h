@@ -34,25 +34,31 @@ struct DeviceSettings
 
 // Everything the program knows about one setting, in one place: the value the
 // report parser delivers it as, where it is kept, the range the device
-// accepts (and the form's spin box offers) and the factory default.
+// accepts (and the form's spin box offers), the factory default, and the name
+// a script gives it (the command line's KEY=VALUE and its key: value lines).
 struct DeviceSetting
 {
     ReportSink::Value key;
     int DeviceSettings::*field;
     SettingRange range;
     int factoryDefault;
+    const char *name;
 };
 
 // In the order the window lists them.
 inline constexpr std::array<DeviceSetting, 7> deviceSettings{{
-    {ReportSink::Value::DeviceId, &DeviceSettings::deviceId, {0, 31}, 1},
-    {ReportSink::Value::WakeThreshold, &DeviceSettings::wakeThreshold, {5, 255}, 40},
-    {ReportSink::Value::Duration, &DeviceSettings::duration, {0, 255}, 10},
-    {ReportSink::Value::Brightness, &DeviceSettings::brightness, {0, 255}, 130},
-    {ReportSink::Value::RadioChannel, &DeviceSettings::radioChannel, {0, 255}, 0},
-    {ReportSink::Value::Cycles, &DeviceSettings::cycles, {0, 4096}, 10},
+    {ReportSink::Value::DeviceId, &DeviceSettings::deviceId, {0, 31}, 1, "device-id"},
+    {ReportSink::Value::WakeThreshold,
+     &DeviceSettings::wakeThreshold,
+     {5, 255},
+     40,
+     "wake-threshold"},
+    {ReportSink::Value::Duration, &DeviceSettings::duration, {0, 255}, 10, "duration"},
+    {ReportSink::Value::Brightness, &DeviceSettings::brightness, {0, 255}, 130, "brightness"},
+    {ReportSink::Value::RadioChannel, &DeviceSettings::radioChannel, {0, 255}, 0, "radio-channel"},
+    {ReportSink::Value::Cycles, &DeviceSettings::cycles, {0, 4096}, 10, "cycles"},
     // The caption says 5 to 2048, but the device takes 0 to 4 as well.
-    {ReportSink::Value::CycleTime, &DeviceSettings::cycleTime, {0, 2048}, 5},
+    {ReportSink::Value::CycleTime, &DeviceSettings::cycleTime, {0, 2048}, 5, "cycle-time"},
 }};
 
 // The setting delivered as `key` (every key but the fill level is one).

@@ -509,6 +509,23 @@ bool DeviceSession::writeConfiguration(const DeviceSettings &settings)
     return true;
 }
 
+bool DeviceSession::writeClock()
+{
+    if (!commandsAllowed())
+        return false;
+    const Command command(this);
+    wakeDevice();
+    const ConfigCommand clock
+        = configCommands(Clock::currentDateTime(), m_reported.settings).first();
+    m_logLineLength = 0;
+    emit logCommand(clock.echo);
+    const bool sent = send(clock.text);
+    if (!checkConnection() || !sent)
+        return false;
+    m_pause(clock.pauseEventsMs, clock.pauseSleepMs);
+    return true;
+}
+
 void DeviceSession::cut(const QList<ConfigCommand> &unsent)
 {
     SettingsWriteOutcome outcome;

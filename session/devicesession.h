@@ -144,6 +144,9 @@ public:
     // Writes the clock (the PC's, now) and the settings, then reads the
     // configuration back; the outcome comes through settingsWriteEnded().
     bool writeConfiguration(const DeviceSettings &settings);
+    // Writes the clock alone (the PC's, now): the configuration write's first
+    // command, with its pause. The device answers nothing to it.
+    bool writeClock();
 
     // What came from the device.
     const QList<MeasurementRow> &rows() const { return m_rows; }

@@ -1,7 +1,8 @@
 // Our programs' command lines, run as a user runs them on a machine without
 // a display: no DISPLAY, no WAYLAND_DISPLAY, no QT_QPA_PLATFORM. "--help" and
 // "--version" answer on standard output with exit status 0; a command line a
-// program cannot take gets one line on standard error and exit status 2.
+// program cannot take gets one line on standard error and exit status 2
+// (kalvor2-cli: 1, as its help says).
 
 #include <QProcess>
 #include <QtTest>
@@ -16,6 +17,8 @@ struct Run
     QByteArray err;
 };
 
+const QString cli = QStringLiteral("kalvor2-cli");
+
 QProcessEnvironment withoutDisplay()
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -24,19 +27,30 @@ QProcessEnvironment withoutDisplay()
     return environment;
 }
 
+int usageStatus(const QString &program)
+{
+    return program == cli ? 1 : 2;
+}
+
 QString programPath(const QString &program)
 {
     if (program == QLatin1String("kalvor2-demo"))
         return QStringLiteral(KALVOR2_DEMO);
     if (program == QLatin1String("kalvor2-replay"))
         return QStringLiteral(KALVOR2_REPLAY);
+    if (program == cli)
+        return QStringLiteral(KALVOR2_CLI);
     return QStringLiteral(KALVOR2_BENCH);
 }
 
 Run run(const QString &program, const QStringList &arguments)
 {
     QProcess process;
-    process.setProcessEnvironment(withoutDisplay());
+    QProcessEnvironment environment = withoutDisplay();
+    // kalvor2-cli speaks the locale's language: its help in English here.
+    if (program == cli)
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_US.UTF-8"));
+    process.setProcessEnvironment(environment);
     process.start(programPath(program), arguments);
     Run result;
     if (!process.waitForFinished(30000)) {
@@ -61,7 +75,7 @@ QString described(const Run &r)
 }
 
 const QStringList programs = {QStringLiteral("kalvor2-demo"), QStringLiteral("kalvor2-replay"),
-                              QStringLiteral("kalvor2-bench")};
+                              QStringLiteral("kalvor2-bench"), cli};
 
 } // namespace
 
@@ -88,7 +102,11 @@ void TestCommandLine::help_data()
     const QMap<QString, QStringList> names{
         {"kalvor2-demo", {"--records", "--memory-layout", "--unplug-at", "--replug-at"}},
         {"kalvor2-replay", {"FILE"}},
-        {"kalvor2-bench", {"GROUP"}}};
+        {"kalvor2-bench", {"GROUP"}},
+        // Its commands, the device's options and the exit statuses.
+        {"kalvor2-cli",
+         {"list", "info", "read", "set-clock", "write-config", "clear", "archive", "--port",
+          "--archive", "--simulate", "--records", "--clock", "Exit status", "  5  "}}};
     for (const QString &program : programs) {
         for (const char *option : {"--help", "-h"})
             QTest::addRow("%s %s", qPrintable(program), option)
@@ -154,6 +172,14 @@ void TestCommandLine::refused_data()
     QTest::newRow("replay, a file named like an option, unreadable")
         << "kalvor2-replay" << QStringList{"--", "--help"};
     QTest::newRow("bench, unknown group") << "kalvor2-bench" << QStringList{"parser", "speed"};
+    QTest::newRow("cli, no command") << cli << QStringList{"--simulate"};
+    QTest::newRow("cli, unknown command") << cli << QStringList{"download"};
+    QTest::newRow("cli, an option of another command") << cli << QStringList{"info", "--yes"};
+    QTest::newRow("cli, simulation option without --simulate")
+        << cli << QStringList{"--records", "5", "info"};
+    QTest::newRow("cli, read with an argument") << cli << QStringList{"read", "m.txt"};
+    QTest::newRow("cli, archive export without a number")
+        << cli << QStringList{"archive", "export"};
 }
 
 void TestCommandLine::refused()
@@ -161,7 +187,8 @@ void TestCommandLine::refused()
     QFETCH(QString, program);
     QFETCH(QStringList, arguments);
     const Run r = run(program, arguments);
-    QVERIFY2(r.exitStatus == QProcess::NormalExit && r.exitCode == 2, qPrintable(described(r)));
+    QVERIFY2(r.exitStatus == QProcess::NormalExit && r.exitCode == usageStatus(program),
+             qPrintable(described(r)));
     QVERIFY2(r.out.isEmpty(), qPrintable(described(r)));
     QVERIFY2(r.err.startsWith((program + QStringLiteral(": ")).toLocal8Bit()),
              qPrintable(described(r)));

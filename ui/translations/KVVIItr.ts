@@ -646,6 +646,292 @@
         <source>%1 Messwerte im Gerät, gelesen und im Archiv gesichert</source>
         <translation>%1 measurements in the device, read and kept in the archive</translation>
     </message>
+    <message>
+        <source>Das Archiv %1 ist leer</source>
+        <translation>The archive %1 is empty</translation>
+    </message>
+    <message>
+        <source>Das Archiv %1 gibt es nicht: mit --archive das richtige nennen</source>
+        <translation>The archive %1 does not exist: name the right one with --archive</translation>
+    </message>
+    <message>
+        <source>Archiv: %1</source>
+        <translation>Archive: %1</translation>
+    </message>
+    <message>
+        <source>%1 (archive list zeigt die Lesevorgänge)</source>
+        <translation>%1 (archive list shows the reads)</translation>
+    </message>
+    <message>
+        <source>Listet die FTDI-Wandler: Anschluss, USB-Seriennummer und ob er sich öffnen lässt.</source>
+        <translation>Lists the FTDI converters: port, USB serial number and whether it can be opened.</translation>
+    </message>
+    <message>
+        <source>Liest Seriennummer, Firmware, Kontroll-Datum, Messbereich, Speicherbelegung und die Einstellungen des Geräts, eine Zeile „Schlüssel: Wert“ je Angabe.</source>
+        <translation>Reads the device&apos;s serial number, firmware, check date, measuring range, memory usage and settings, one line "key: value" each.</translation>
+    </message>
+    <message>
+        <source>Liest den Messwertspeicher, legt den Lesevorgang im Archiv ab und schreibt die Messwerte: FILE.xlsx als Arbeitsmappe, FILE.txt als Punkt- und Kommadatei, ohne --out oder mit - als Zeilen mit Tabulatoren auf die Standardausgabe.</source>
+        <translation>Reads the measurement memory, keeps the read in the archive and writes the measurements: FILE.xlsx as a workbook, FILE.txt as the point and the comma file, without --out or with - as tab-separated lines on standard output.</translation>
+    </message>
+    <message>
+        <source>Stellt die Uhr des Geräts auf Datum und Uhrzeit des PCs.</source>
+        <translation>Sets the device&apos;s clock to the PC&apos;s date and time.</translation>
+    </message>
+    <message>
+        <source>Ändert Einstellungen, liest sie zurück und zeigt, was das Gerät nun hält.</source>
+        <translation>Changes settings, reads them back and shows what the device now holds.</translation>
+    </message>
+    <message>
+        <source>Löscht den Messwertspeicher des Geräts.</source>
+        <translation>Clears the device&apos;s measurement memory.</translation>
+    </message>
+    <message>
+        <source>Listet die Lesevorgänge des Archivs, oder schreibt einen davon wie einen neuen.</source>
+        <translation>Lists the archive&apos;s reads, or writes one of them like a fresh read.</translation>
+    </message>
+    <message>
+        <source>Rückgabewerte:
+  0  erledigt
+  1  Aufruf fehlerhaft
+  2  kein Wandler gefunden, er lässt sich nicht öffnen oder ging verloren
+  3  das Gerät antwortet nicht (oder übernimmt eine Einstellung nicht)
+  4  Speicher unvollständig gelesen (die Messwerte sind trotzdem geschrieben und archiviert)
+  5  eine Datei oder das Archiv ließ sich nicht schreiben
+</source>
+        <translation>Exit status:
+  0  done
+  1  the command line could not be taken
+  2  no converter found, it cannot be opened, or it went away
+  3  the device does not answer (or does not take a setting)
+  4  memory read incomplete (the measurements are written and archived anyway)
+  5  a file or the archive could not be written
+</translation>
+    </message>
+    <message>
+        <source>Befehle:</source>
+        <translation>Commands:</translation>
+    </message>
+    <message>
+        <source>Der Anschluss des Wandlers (/dev/ttyUSB1), wenn mehrere eingesteckt sind; sonst der erste, der sich öffnen lässt.</source>
+        <translation>The converter&apos;s port (/dev/ttyUSB1) when several are plugged in; otherwise the first that opens.</translation>
+    </message>
+    <message>
+        <source>Die Archivdatei, statt der gemeinsamen des Programms (mit --simulate: der des simulierten Geräts).</source>
+        <translation>The archive file, instead of the program&apos;s shared one (with --simulate: the simulated device&apos;s).</translation>
+    </message>
+    <message>
+        <source>Ein simuliertes Gerät im Programm statt eines Wandlers, im Tempo der echten Leitung.</source>
+        <translation>A simulated device inside the program instead of a converter, at the pace of the real line.</translation>
+    </message>
+    <message>
+        <source>Mit --simulate: so viele Messwerte hält das Gerät, 0 bis %1 (sonst %2).</source>
+        <translation>With --simulate: the device holds this many measurements, 0 to %1 (otherwise %2).</translation>
+    </message>
+    <message>
+        <source>Mit --simulate: per-record (ein Bericht je Messwert) oder one-report (alle in einem Bericht).</source>
+        <translation>With --simulate: per-record (one report per measurement) or one-report (all in one report).</translation>
+    </message>
+    <message>
+        <source>Mit --simulate: zieht den Wandler so viele Sekunden nach dem Start ab.</source>
+        <translation>With --simulate: pulls the converter out so many seconds after the start.</translation>
+    </message>
+    <message>
+        <source>Mit --simulate: steckt ihn so viele Sekunden nach dem Start wieder ein.</source>
+        <translation>With --simulate: plugs it back in so many seconds after the start.</translation>
+    </message>
+    <message>
+        <source>Mit --simulate: die Uhr des PCs steht auf diesem Zeitpunkt (2026-12-08T14:05:09), damit zwei Läufe dieselben Dateien schreiben.</source>
+        <translation>With --simulate: the PC&apos;s clock stands at this instant (2026-12-08T14:05:09), so that two runs write the same files.</translation>
+    </message>
+    <message>
+        <source>Zeigt diese Hilfe und endet.</source>
+        <translation>Shows this help and ends.</translation>
+    </message>
+    <message>
+        <source>Zeigt die Version des Programms und endet.</source>
+        <translation>Shows the program&apos;s version and ends.</translation>
+    </message>
+    <message>
+        <source>--%1 gilt nur mit --simulate</source>
+        <translation>--%1 applies only with --simulate</translation>
+    </message>
+    <message>
+        <source>--port und --simulate schließen einander aus</source>
+        <translation>--port and --simulate exclude each other</translation>
+    </message>
+    <message>
+        <source>--records nimmt eine Zahl von 0 bis %1</source>
+        <translation>--records takes a number from 0 to %1</translation>
+    </message>
+    <message>
+        <source>--memory-layout nimmt per-record oder one-report</source>
+        <translation>--memory-layout takes per-record or one-report</translation>
+    </message>
+    <message>
+        <source>--%1 nimmt eine Zahl von Sekunden</source>
+        <translation>--%1 takes a number of seconds</translation>
+    </message>
+    <message>
+        <source>--clock nimmt Datum und Uhrzeit wie 2026-12-08T14:05:09</source>
+        <translation>--clock takes a date and time like 2026-12-08T14:05:09</translation>
+    </message>
+    <message>
+        <source>write-config braucht mindestens ein KEY=VALUE: %1</source>
+        <translation>write-config needs at least one KEY=VALUE: %1</translation>
+    </message>
+    <message>
+        <source>Unbekannte Einstellung „%1“; bekannt sind: %2</source>
+        <translation>Unknown setting "%1"; known are: %2</translation>
+    </message>
+    <message>
+        <source>%1 nimmt eine ganze Zahl von %2 bis %3, nicht „%4“</source>
+        <translation>%1 takes a whole number from %2 to %3, not "%4"</translation>
+    </message>
+    <message>
+        <source>Liest und stellt einen Kalvor II ohne Fenster: dieselbe Arbeit wie das Fenster, für Skripte.</source>
+        <translation>Reads and sets a Kalvor II without a window: the same work as the window, for scripts.</translation>
+    </message>
+    <message>
+        <source>Die Datei: .xlsx für die Arbeitsmappe, .txt für die Punkt- und die Kommadatei, - für die Standardausgabe.</source>
+        <translation>The file: .xlsx for the workbook, .txt for the point and the comma file, - for standard output.</translation>
+    </message>
+    <message>
+        <source>Löscht den Speicher danach, aber nur wenn alle Messwerte gelesen und Datei und Archiveintrag geschrieben sind.</source>
+        <translation>Clears the memory afterwards, but only when every measurement was read and the file and the archive entry are written.</translation>
+    </message>
+    <message>
+        <source>Legt den Lesevorgang nicht im Archiv ab.</source>
+        <translation>Does not keep the read in the archive.</translation>
+    </message>
+    <message>
+        <source>Gibt JSON aus.</source>
+        <translation>Prints JSON.</translation>
+    </message>
+    <message>
+        <source>Bestätigt das Löschen; ohne --yes wird nichts gelöscht.</source>
+        <translation>Confirms the clearing; without --yes nothing is cleared.</translation>
+    </message>
+    <message>
+        <source>Was zu tun ist.</source>
+        <translation>What to do.</translation>
+    </message>
+    <message>
+        <source>Einstellungen: %1</source>
+        <translation>Settings: %1</translation>
+    </message>
+    <message>
+        <source>Befehl fehlt: list, info, read, set-clock, write-config, clear oder archive (--help zeigt sie)</source>
+        <translation>Command missing: list, info, read, set-clock, write-config, clear or archive (--help shows them)</translation>
+    </message>
+    <message>
+        <source>Unbekannter Befehl „%1“ (--help zeigt die Befehle)</source>
+        <translation>Unknown command "%1" (--help shows the commands)</translation>
+    </message>
+    <message>
+        <source>%1 nimmt kein Argument „%2“</source>
+        <translation>%1 takes no argument "%2"</translation>
+    </message>
+    <message>
+        <source>archive list nimmt kein Argument „%1“</source>
+        <translation>archive list takes no argument "%1"</translation>
+    </message>
+    <message>
+        <source>archive export braucht die Nummer eines Lesevorgangs (archive list zeigt sie)</source>
+        <translation>archive export needs the number of a read (archive list shows them)</translation>
+    </message>
+    <message>
+        <source>archive braucht list oder export</source>
+        <translation>archive needs list or export</translation>
+    </message>
+    <message>
+        <source>--clear-after braucht das Archiv: ohne --no-archive aufrufen</source>
+        <translation>--clear-after needs the archive: call without --no-archive</translation>
+    </message>
+    <message>
+        <source>clear löscht den Speicher nur mit --yes</source>
+        <translation>clear clears the memory only with --yes</translation>
+    </message>
+    <message>
+        <source>--out nimmt einen Namen auf .xlsx oder .txt, oder -</source>
+        <translation>--out takes a name ending in .xlsx or .txt, or -</translation>
+    </message>
+    <message>
+        <source>Den Anschluss %1 gibt es nicht: kalvor2-cli list zeigt die Wandler</source>
+        <translation>There is no port %1: kalvor2-cli list shows the converters</translation>
+    </message>
+    <message>
+        <source>Kein FTDI-Wandler gefunden: Kalvor 2 mit seinem Wandler einstecken</source>
+        <translation>No FTDI converter found: plug in the Kalvor 2 with its converter</translation>
+    </message>
+    <message>
+        <source>Verbindung zum Wandler unterbrochen: Kabel prüfen und erneut aufrufen</source>
+        <translation>Connection to the converter lost: check the cable and run again</translation>
+    </message>
+    <message>
+        <source>Keine Antwort vom Gerät: Kalvor 2 einschalten, Kabel prüfen und erneut aufrufen</source>
+        <translation>No answer from the device: switch the Kalvor 2 on, check the cable and run again</translation>
+    </message>
+    <message>
+        <source>%1: Verbindung zum Wandler unterbrochen</source>
+        <translation>%1: connection to the converter lost</translation>
+    </message>
+    <message>
+        <source>%1: der Befehl ging nicht hinaus</source>
+        <translation>%1: the command did not go out</translation>
+    </message>
+    <message>
+        <source>Uhr nicht gestellt</source>
+        <translation>Clock not set</translation>
+    </message>
+    <message>
+        <source>Uhr des Geräts gestellt: %1</source>
+        <translation>Device&apos;s clock set: %1</translation>
+    </message>
+    <message>
+        <source>Einstellungen nicht geschrieben</source>
+        <translation>Settings not written</translation>
+    </message>
+    <message>
+        <source>bereit</source>
+        <translation>ready</translation>
+    </message>
+    <message>
+        <source>Speicher nicht gelöscht: nicht alle Messwerte gelesen</source>
+        <translation>Memory not cleared: not every measurement was read</translation>
+    </message>
+    <message>
+        <source>Speicher nicht gelöscht: das Gerät hat die Zahl seiner Messwerte nicht gemeldet</source>
+        <translation>Memory not cleared: the device did not report how many measurements it holds</translation>
+    </message>
+    <message>
+        <source>Speicher nicht gelöscht: die Messwerte sind nicht geschrieben</source>
+        <translation>Memory not cleared: the measurements are not written</translation>
+    </message>
+    <message>
+        <source>Speicher nicht gelöscht: die Messwerte sind nicht im Archiv</source>
+        <translation>Memory not cleared: the measurements are not in the archive</translation>
+    </message>
+    <message>
+        <source>Archiv %1 lässt sich nicht öffnen: %2</source>
+        <translation>Archive %1 cannot be opened: %2</translation>
+    </message>
+    <message>
+        <source>Archiv %1 ist von einer neueren Programmversion und wird nicht beschrieben: mit --archive ein anderes nennen</source>
+        <translation>Archive %1 is from a newer version of the program and is not written: name another with --archive</translation>
+    </message>
+    <message>
+        <source>Speicher nicht gelesen</source>
+        <translation>Memory not read</translation>
+    </message>
+    <message>
+        <source>Lesen abgebrochen</source>
+        <translation>Reading cancelled</translation>
+    </message>
+    <message>
+        <source>Die Standardausgabe nimmt die Messwerte nicht an</source>
+        <translation>Standard output does not take the measurements</translation>
+    </message>
 </context>
 <context>
     <name>MeasurementChart</name>
