@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots of kalvor2-demo under a real X server (Xvfb):
 # the settings page after start-up, the measurement page after a memory read,
-# both views of the chart, a full memory's chart and a zoom into it, the
+# both views of the chart, the archive window after a second read, a full memory's chart and a zoom into it, the
 # window with its converter pulled out, the settings page in a dark colour
 # scheme and the save dialog. Needs xvfb, xdotool, imagemagick and qt6ct
 # (Debian packages). Takes about three minutes: the full memory is read at
@@ -23,8 +23,11 @@ export DISPLAY=$display
 export LC_ALL=C.UTF-8
 unset LANGUAGE
 shot() { import -window root -crop 929x550+0+0 "$out/$1"; }
+# The reads go into an archive of their own, not the user's.
+archive=$(mktemp -d)
+trap 'kill $app $xvfb 2>/dev/null || true; rm -rf "$archive"' EXIT
 
-"$build/app/kalvor2-demo" --records 400 &
+"$build/app/kalvor2-demo" --records 400 --archive "$archive/archive.sqlite" &
 app=$!
 # Splash (1.2 s), then the configuration answer from the device.
 sleep 5
@@ -49,9 +52,22 @@ sleep 1
 shot chart-scatter.png
 kill $app
 
+# Again: a second read, then "Archiv…" lists both.
+"$build/app/kalvor2-demo" --records 150 --archive "$archive/archive.sqlite" &
+app=$!
+sleep 5
+xdotool mousemove 500 264 click 1
+sleep 1
+xdotool mousemove 765 356 click 1
+sleep 5
+xdotool mousemove 765 475 click 1
+sleep 2
+shot archive.png
+kill $app
+
 # A full memory, 10,000 measurements (about 100 s at the wire's pace), on the
 # chart; then the wheel zooms in on the pointer, to a few hundred of them.
-"$build/app/kalvor2-demo" --records 10000 &
+"$build/app/kalvor2-demo" --archive "$archive/archive.sqlite" --records 10000 &
 app=$!
 sleep 5
 xdotool mousemove 500 264 click 1
@@ -73,7 +89,7 @@ sleep 1
 shot chart-zoomed.png
 kill $app
 
-"$build/app/kalvor2-demo" --unplug-at 4 &
+"$build/app/kalvor2-demo" --archive "$archive/archive.sqlite" --unplug-at 4 &
 app=$!
 sleep 6
 shot unplugged.png
@@ -88,7 +104,7 @@ color_scheme_path=/usr/share/qt6ct/colors/darker.conf
 custom_palette=true
 style=Fusion
 CONF
-XDG_CONFIG_HOME=$config QT_QPA_PLATFORMTHEME=qt6ct "$build/app/kalvor2-demo" &
+XDG_CONFIG_HOME=$config QT_QPA_PLATFORMTHEME=qt6ct "$build/app/kalvor2-demo" --archive "$archive/archive.sqlite" &
 app=$!
 sleep 5
 shot settings-dark.png
@@ -96,7 +112,7 @@ kill $app
 rm -r "$config"
 
 # The save dialog: "Messwerte", then "Export".
-"$build/app/kalvor2-demo" &
+"$build/app/kalvor2-demo" --archive "$archive/archive.sqlite" &
 app=$!
 sleep 4
 xdotool mousemove 500 264 click 1
