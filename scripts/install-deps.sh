@@ -17,7 +17,7 @@ packages=(
 # a real X server and a colour scheme (qt6ct) for screenshots, the Debian
 # package and udev to read its device rule back.
 if [ "${1:-}" = "--all" ]; then
-    packages+=(clang libclang-rt-14-dev xvfb xauth x11-apps xdotool imagemagick qt6ct
+    packages+=(clang libclang-rt-14-dev xvfb xauth x11-apps xdotool imagemagick qt6ct poppler-utils
                desktop-file-utils appstream dpkg-dev debhelper lintian fakeroot udev)
 fi
 

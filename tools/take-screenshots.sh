@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots of kalvor2-demo under a real X server (Xvfb):
 # the settings page after start-up, the measurement page after a memory read,
-# both views of the chart, the archive window after a second read, a full memory's chart and a zoom into it, the
-# window with its converter pulled out, the settings page in a dark colour
-# scheme and the save dialog. Needs xvfb, xdotool, imagemagick and qt6ct
+# both views of the chart, the archive window after a second read, a full
+# memory's chart and a zoom into it, the window with its converter pulled
+# out, the settings page in a dark colour scheme, the save dialog, and the
+# workbook as LibreOffice Calc prints it.
+# Needs xvfb, xdotool, imagemagick, qt6ct, poppler-utils and LibreOffice Calc
 # (Debian packages). Takes about three minutes: the full memory is read at
 # the wire's pace.
 #   tools/take-screenshots.sh [BUILD_DIR] [OUT_DIR]
@@ -120,3 +122,14 @@ sleep 1
 xdotool mousemove 765 394 click 1
 sleep 2
 import -window root "$out/save-dialog.png"
+
+# The workbook as LibreOffice Calc prints it: its first sheet and its chart.
+work=$(mktemp -d)
+env -u DISPLAY HOME="$work" "$build/cli/kalvor2-cli" --simulate --records 150 \
+    --archive "$work/archive.sqlite" read --out "$work/messwerte.xlsx" 2>/dev/null
+(cd "$work" && HOME="$work" soffice --headless --convert-to pdf messwerte.xlsx >/dev/null 2>&1)
+pdftoppm -r 90 -png -f 1 -l 1 "$work/messwerte.pdf" "$work/sheet"
+pdftoppm -r 80 -png -f 5 -l 5 "$work/messwerte.pdf" "$work/chart"
+convert "$work"/sheet*.png -crop 765x420+0+40 +repage "$out/workbook-sheet.png"
+convert "$work"/chart*.png -trim +repage "$out/workbook-chart.png"
+rm -rf "$work"
