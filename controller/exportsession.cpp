@@ -2,6 +2,7 @@
 
 #include "export/measurementexport.h"
 #include "export/workbook.h"
+#include "session/statustexts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -140,4 +141,18 @@ ExportOutcome runExport(QWidget *parent, const QDateTime &instant, const QString
         outcome.commaWritten
             = writeOrWarn(parent, outcome.commaFile, MeasurementExport::commaText(text));
     return outcome;
+}
+
+ExportStatus exportStatus(const ExportOutcome &outcome)
+{
+    const QString pointPath = QDir::toNativeSeparators(outcome.pointFile);
+    if (outcome.status != ExportOutcome::Written)
+        return {Texts::tr("Nicht exportiert: %1 konnte nicht geschrieben werden")
+                    .arg(QFileInfo(outcome.pointFile).fileName()),
+                true, pointPath};
+    return {exportedStatus(outcome.pointFile, outcome.commaFile, outcome.commaWritten), false,
+            pointPath
+                + (outcome.commaWritten
+                       ? QLatin1Char('\n') + QDir::toNativeSeparators(outcome.commaFile)
+                       : QString())};
 }

@@ -54,3 +54,14 @@ ExportOutcome runExport(QWidget *parent, const QDateTime &instant, const QString
                         const QList<MeasurementRow> &rows, const ReadInfo &read,
                         const ExportFileChooser &chooseFile,
                         const std::function<void(const QString &)> &showPreview);
+
+// What the status line says after an export that was not cancelled: a
+// warning when the point file could not be written, else the files' names;
+// the paths go in the tool tip.
+struct ExportStatus
+{
+    QString text;
+    bool warning = false;
+    QString toolTip;
+};
+ExportStatus exportStatus(const ExportOutcome &outcome);

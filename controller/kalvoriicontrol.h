@@ -12,13 +12,13 @@
 
 #include <memory>
 
+class ArchiveView;
 class FTDI_Control;
 class MeasurementChart;
 class QAbstractSpinBox;
-class QLabel;
-class QPushButton;
 class QTimer;
 class QWidget;
+struct ReadStatus;
 
 // The program's central object and the window's side of it: it builds the
 // window and the form, owns the device session (everything the program does
@@ -96,32 +96,18 @@ private slots:
     void SetDefault();
 
 private:
-    class CommandSequence;
-
     void connectSession();
-    void updateConnectionLabel();
-    void primeColumnWidths();
-    void clearMeasurements();
+    void addChartPage();
     void updateButtons();
     void updateReadStatus();
     void showStatus(const QString &text, bool warning, const QString &toolTip = QString());
-    void showSettingsStatus(const QString &text, bool warning);
+    void showSettingsStatus(const ReadStatus &status);
     void realValueEntered(QAbstractSpinBox *box);
-    void addChartPage();
-    void fitToFonts();
-    void fitTabs();
-    void showNewRowsInChart();
-    void saveChart();
-    void addArchiveButton();
-    void openArchiveWindow();
-    void showArchivedRead();
-    void showDeviceRows();
 
     FormReportSink m_sink{ui};
-    MeasurementChart *m_chart = nullptr;    // owned by the window
-    QPushButton *m_archiveButton = nullptr; // owned by the window
+    MeasurementChart *m_chart = nullptr; // owned by the window
     WindowArchive m_archive{*m_session};
-    qsizetype m_chartRows = 0; // rows the chart has been given
+    ArchiveView *m_view = nullptr; // the table, the chart and "Archiv…"
     ExportFileChooser m_chooseExportFile
         = [this](const ExportChoice &proposed, const QStringList &filters) {
               return exportSaveDialog(mainWidget, proposed, filters);

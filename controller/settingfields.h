@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/devicesettings.h"
 #include "protocol/reportsink.h"
 #include "ui_kalvor2control.h"
 
@@ -33,3 +34,14 @@ QSpinBox *settingBox(const Ui::KalvorIIControl &ui, ReportSink::Value key);
 // from it, until the device sends its own: each shown setting's box and the
 // sleeve position stand at their minimum with the placeholder text "?".
 void showPlaceholders(Ui::KalvorIIControl &ui);
+
+// Whether a shown field still holds "?": its minimum then is no value of the
+// device's, and writing it would overwrite the device's setting.
+bool placeholderShown(const Ui::KalvorIIControl &ui);
+
+// The factory defaults in the fields, as real values: no field shows "?"
+// afterwards, also where a default is the field's minimum.
+void showFactoryDefaults(Ui::KalvorIIControl &ui);
+
+// The settings as the fields hold them, to be written to the device.
+DeviceSettings enteredSettings(const Ui::KalvorIIControl &ui);

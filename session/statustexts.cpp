@@ -74,6 +74,22 @@ QString clearQuestionDetail(const MemoryRead &read, bool archived)
     return Texts::tr("Messwerte noch nicht gelesen");
 }
 
+ReadStatus clearStatus(DeviceSession::ClearResult result, bool connected)
+{
+    switch (result) {
+    case DeviceSession::ClearResult::Cleared:
+        return {Texts::tr("Speicher gelöscht")};
+    case DeviceSession::ClearResult::ConnectionChanged:
+        return {Texts::tr("Speicher nicht gelöscht: Verbindung unterbrochen"), true};
+    case DeviceSession::ClearResult::NotAllowed:
+    case DeviceSession::ClearResult::NotSent:
+        break;
+    }
+    return {connected ? Texts::tr("Speicher nicht gelöscht")
+                      : Texts::tr("Speicher nicht gelöscht: kein Kalvor 2 verbunden"),
+            true};
+}
+
 QString exportedStatus(const QString &pointFile, const QString &commaFile, bool commaWritten)
 {
     const QString point = QFileInfo(pointFile).fileName();

@@ -2,6 +2,7 @@
 
 #include "link/ftdidriver.h"
 #include "protocol/reportsink.h"
+#include "session/devicesession.h"
 
 #include <QString>
 
@@ -22,6 +23,10 @@ ReadStatus readStatus(const MemoryRead &read);
 // The clear question's informative line: what clearing the memory would lose
 // (`archived`: every row of the read is kept in the archive).
 QString clearQuestionDetail(const MemoryRead &read, bool archived = false);
+
+// The status line after "Speicher löschen", by what became of the command
+// (`connected`: a device is connected now).
+ReadStatus clearStatus(DeviceSession::ClearResult result, bool connected);
 
 // The status line after an export; names only, the paths go in the tool tip.
 QString exportedStatus(const QString &pointFile, const QString &commaFile, bool commaWritten);

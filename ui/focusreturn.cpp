@@ -1,5 +1,6 @@
 #include "focusreturn.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
 #include <QWidget>
@@ -43,4 +44,17 @@ void FocusReturn::giveBack()
         m_widget->setFocus(Qt::OtherFocusReason);
     m_widget->removeEventFilter(this);
     deleteLater();
+}
+
+FocusParking::FocusParking(QWidget *window, QWidget *holder)
+{
+    auto *button = qobject_cast<QAbstractButton *>(QApplication::focusWidget());
+    if (button && window->isAncestorOf(button))
+        m_return = FocusReturn::park(button, holder);
+}
+
+FocusParking::~FocusParking()
+{
+    if (m_return)
+        m_return->settle();
 }

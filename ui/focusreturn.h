@@ -36,3 +36,29 @@ private:
     QPointer<QWidget> m_parking;
     bool m_done = false;
 };
+
+// While a command runs, the pressed button goes grey; Qt would hand its focus
+// to the next enabled one, where a second Space would do something else (next
+// to the memory buttons, "Werkeinstellung setzen" would overwrite the
+// fields). For the guard's lifetime `holder` holds the focus of the window's
+// focused button; the button gets it back once it is enabled again (after a
+// memory read, only when the read ends). A field being edited keeps it: no
+// command turns a field grey.
+class FocusParking
+{
+public:
+    FocusParking(QWidget *window, QWidget *holder);
+    ~FocusParking();
+    Q_DISABLE_COPY_MOVE(FocusParking)
+
+    // Runs `command` with the focus parked, and returns what it returns.
+    template<typename Command>
+    static auto run(QWidget *window, QWidget *holder, Command command)
+    {
+        const FocusParking parking(window, holder);
+        return command();
+    }
+
+private:
+    QPointer<FocusReturn> m_return;
+};

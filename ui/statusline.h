@@ -9,3 +9,9 @@ class QLabel;
 // details in its tool tip.
 void showStatusLine(QLabel *line, const QString &text, bool warning,
                     const QString &toolTip = QString());
+
+// The connection line: how many devices were found and whether one is
+// connected, with `reason` (why a found one is not; empty: nothing to say)
+// on the line below it.
+void showConnectionLine(QLabel *line, QLabel *reasonLine, int found, bool connected,
+                        const QString &reason);

@@ -668,7 +668,7 @@
     </message>
     <message>
         <source>Liest Seriennummer, Firmware, Kontroll-Datum, Messbereich, Speicherbelegung und die Einstellungen des Geräts, eine Zeile „Schlüssel: Wert“ je Angabe.</source>
-        <translation>Reads the device&apos;s serial number, firmware, check date, measuring range, memory usage and settings, one line "key: value" each.</translation>
+        <translation>Reads the device&apos;s serial number, firmware, check date, measuring range, memory usage and settings, one line &quot;key: value&quot; each.</translation>
     </message>
     <message>
         <source>Liest den Messwertspeicher, legt den Lesevorgang im Archiv ab und schreibt die Messwerte: FILE.xlsx als Arbeitsmappe, FILE.txt als Punkt- und Kommadatei, ohne --out oder mit - als Zeilen mit Tabulatoren auf die Standardausgabe.</source>
@@ -782,11 +782,11 @@
     </message>
     <message>
         <source>Unbekannte Einstellung „%1“; bekannt sind: %2</source>
-        <translation>Unknown setting "%1"; known are: %2</translation>
+        <translation>Unknown setting &quot;%1&quot;; known are: %2</translation>
     </message>
     <message>
         <source>%1 nimmt eine ganze Zahl von %2 bis %3, nicht „%4“</source>
-        <translation>%1 takes a whole number from %2 to %3, not "%4"</translation>
+        <translation>%1 takes a whole number from %2 to %3, not &quot;%4&quot;</translation>
     </message>
     <message>
         <source>Liest und stellt einen Kalvor II ohne Fenster: dieselbe Arbeit wie das Fenster, für Skripte.</source>
@@ -826,15 +826,15 @@
     </message>
     <message>
         <source>Unbekannter Befehl „%1“ (--help zeigt die Befehle)</source>
-        <translation>Unknown command "%1" (--help shows the commands)</translation>
+        <translation>Unknown command &quot;%1&quot; (--help shows the commands)</translation>
     </message>
     <message>
         <source>%1 nimmt kein Argument „%2“</source>
-        <translation>%1 takes no argument "%2"</translation>
+        <translation>%1 takes no argument &quot;%2&quot;</translation>
     </message>
     <message>
         <source>archive list nimmt kein Argument „%1“</source>
-        <translation>archive list takes no argument "%1"</translation>
+        <translation>archive list takes no argument &quot;%1&quot;</translation>
     </message>
     <message>
         <source>archive export braucht die Nummer eines Lesevorgangs (archive list zeigt sie)</source>
