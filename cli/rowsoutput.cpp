@@ -51,11 +51,7 @@ int writeRows(const QString &out, const QList<MeasurementRow> &rows, const ReadI
         return ExitCode::done;
     }
 
-    QList<QStringList> cells;
-    cells.reserve(rows.size());
-    for (const MeasurementRow &row : rows)
-        cells << row.cells;
-    const QString text = MeasurementExport::exportText(instant, serialNumber, cells);
+    const QString text = MeasurementExport::exportText(instant, serialNumber, rows);
     const QString pointText = MeasurementExport::pointText(text);
     if (out.isEmpty() || out == QLatin1String("-")) {
         if (!Console::out(tableLines(pointText)))

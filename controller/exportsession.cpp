@@ -126,11 +126,7 @@ ExportOutcome runExport(QWidget *parent, const QDateTime &instant, const QString
     const QFileInfo commaInfo(outcome.commaFile);
     const bool commaExisted = commaInfo.exists() && !commaInfo.isDir();
 
-    QList<QStringList> cells;
-    cells.reserve(rows.size());
-    for (const MeasurementRow &row : rows)
-        cells << row.cells;
-    const QString text = MeasurementExport::exportText(instant, serialNumber, cells);
+    const QString text = MeasurementExport::exportText(instant, serialNumber, rows);
     const QString pointText = MeasurementExport::pointText(text);
 
     if (!writeOrWarn(parent, outcome.pointFile, pointText))

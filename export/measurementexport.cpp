@@ -34,6 +34,16 @@ QString proposedFileName(const QDateTime &instant, const QString &suffix)
 }
 
 QString exportText(const QDateTime &instant, const QString &serialNumber,
+                   const QList<MeasurementRow> &rows)
+{
+    QList<QStringList> cells;
+    cells.reserve(rows.size());
+    for (const MeasurementRow &row : rows)
+        cells << row.cells;
+    return exportText(instant, serialNumber, cells);
+}
+
+QString exportText(const QDateTime &instant, const QString &serialNumber,
                    const QList<QStringList> &rows)
 {
     const QChar tab(QLatin1Char('\t'));

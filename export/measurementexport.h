@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/measurementrow.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -22,6 +24,9 @@ QString proposedFileName(const QDateTime &instant,
 // serial number or a cell becomes a blank.
 QString exportText(const QDateTime &instant, const QString &serialNumber,
                    const QList<QStringList> &rows);
+// The same for measurement rows, from the texts the table shows.
+QString exportText(const QDateTime &instant, const QString &serialNumber,
+                   const QList<MeasurementRow> &rows);
 
 // The point file's text: every '?' of the export text becomes '.'.
 QString pointText(const QString &exportText);

@@ -50,14 +50,6 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QList<QStringList> cellsOf(const QList<MeasurementRow> &rows)
-{
-    QList<QStringList> cells;
-    for (const MeasurementRow &row : rows)
-        cells << row.cells;
-    return cells;
-}
-
 // The rows a read of the simulated device delivers, numbered from 1, and
 // what its device sheet says of the read, started at the fixed instant.
 SimulatedRead expectedRead(int records)
@@ -176,8 +168,8 @@ void TestCli::readWritesWhatTheWindowExports()
     QVERIFY2(r.exitStatus == QProcess::NormalExit && r.exitCode == 0, qPrintable(r.described()));
 
     const SimulatedRead expected = expectedRead(records);
-    const QString text = MeasurementExport::exportText(instant, expected.info.serialNumber,
-                                                       cellsOf(expected.rows));
+    const QString text
+        = MeasurementExport::exportText(instant, expected.info.serialNumber, expected.rows);
     if (out.isEmpty()) {
         // The point file's table: the column names, then the rows.
         const QString point = MeasurementExport::pointText(text);
@@ -271,7 +263,7 @@ void TestCli::incompleteReadKeepsItsRowsAndDoesNotClear()
     QVERIFY(MeasurementExport::writeExportFile(
                 reference,
                 MeasurementExport::pointText(MeasurementExport::exportText(
-                    instant, expected.info.serialNumber, cellsOf(expected.rows))))
+                    instant, expected.info.serialNumber, expected.rows)))
                 .isEmpty());
     QCOMPARE(readFile(path("cut.txt")), readFile(reference));
 }

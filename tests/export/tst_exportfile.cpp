@@ -105,7 +105,7 @@ void TestExportFile::emptyTable()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
 
-    const QString text = exportText(exportInstant(), "123456", {});
+    const QString text = exportText(exportInstant(), "123456", QList<QStringList>());
     const QByteArray header = "Kalvor 2 data export\n"
                               "Serial number:\t123456\n"
                               "Date:\t2026.12.06\n"
