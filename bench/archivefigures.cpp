@@ -4,10 +4,10 @@
 
 #include "archive/measurementarchive.h"
 #include "benchutil.h"
+#include "parserside.h"
 #include "protocol/reportdrain.h"
 #include "protocol/reportparser.h"
 #include "reportgenerator.h"
-#include "textreportsink.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -26,17 +26,12 @@ constexpr int wireBytesPerTick = 115200 / 10 / 10;
 // The rows the parser makes of the report, as the window would hand them on.
 QList<MeasurementRow> parsedRows(const QString &report)
 {
-    ReportParser parser;
-    int measuringRange = -1;
-    int measurementNumber = 1;
-    float sleevePositionRaw = 0;
-    ParserState state{measuringRange, measurementNumber, sleevePositionRaw};
-    TextReportSink sink;
-    QString accumulator = report;
+    ParserSide<ReportParser> side;
+    side.accumulator = report;
     while (drainReports(
-        accumulator, [&](QString &text) { return parser.parseReport(text, state, sink); },
-        [&] { return parser.recordWaiting(); })) { }
-    return sink.typedRows();
+        side.accumulator, [&](QString &) { return side.call(); },
+        [&] { return side.parser.recordWaiting(); })) { }
+    return side.sink.typedRows();
 }
 
 ReadInfo benchInfo()

@@ -62,6 +62,9 @@ private slots:
     void converterPluggedInLaterIsFound();
 
 private:
+    // The converter pulled out: both ends of the pseudo-terminal closed.
+    void pullOut();
+
     int m_master = -1;
     int m_slave = -1;
     QString m_slaveName;
@@ -77,10 +80,15 @@ void TestSerialPortDriver::init()
 
 void TestSerialPortDriver::cleanup()
 {
-    if (m_master >= 0)
-        ::close(m_master);
+    pullOut();
+}
+
+void TestSerialPortDriver::pullOut()
+{
     if (m_slave >= 0)
         ::close(m_slave);
+    if (m_master >= 0)
+        ::close(m_master);
     m_master = m_slave = -1;
 }
 
@@ -111,10 +119,7 @@ void TestSerialPortDriver::unplugMakesLaterCallsFail()
     QCOMPARE(readAvailable(m_master, 6).size(), 6);
     // Our own copy of the slave end would keep the line alive; the pty reports
     // a hang-up only when every slave descriptor but the port's is gone.
-    ::close(m_slave);
-    m_slave = -1;
-    ::close(m_master);
-    m_master = -1;
+    pullOut();
 
     // A write now fails at once and closes the link: it does not count as
     // sent.
@@ -173,10 +178,7 @@ void TestSerialPortDriver::unplugOfAQuietConverterIsNoticed()
              QStringLiteral("1 Kalvor 2 found and 1 connected"));
     runEventLoop(FTDI_Control::fastWindowMs + 200);
     QVERIFY(!controller.link->pollingTimer()->isActive());
-    ::close(m_slave);
-    m_slave = -1;
-    ::close(m_master);
-    m_master = -1;
+    pullOut();
     QElapsedTimer timer;
     timer.start();
     QTRY_VERIFY_WITH_TIMEOUT(

@@ -11,6 +11,7 @@
 #include "session/memoryread.h"
 #include "session/statustexts.h"
 #include "sessionfixture.h"
+#include "storedrow.h"
 
 #include <QTest>
 
@@ -21,20 +22,6 @@ Q_DECLARE_METATYPE(DeviceSettings)
 namespace {
 
 const QByteArray wake("\n");
-
-// The row a stored measurement must give on the device's measuring range,
-// computed from the device's own record, not from the parser.
-QStringList expectedRow(int number, const SimulatedMeasurement &m, int range)
-{
-    const int decimals = range > 999 ? 0 : (range < 100 ? 2 : 1);
-    const double mm = range == 50 ? m.positionRaw * 5 / 100.0 : m.positionRaw / 10.0;
-    return {QString::number(number),
-            m.time.toString(QStringLiteral("yyyy:MM:dd")),
-            m.time.toString(QStringLiteral("hh:mm:ss")),
-            QString::number(DeviceReports::wireForce(m.force), 'f', decimals),
-            QString::number(mm, 'g', 6),
-            QString::number(m.deviceId)};
-}
 
 } // namespace
 

@@ -8,6 +8,7 @@
 #include "session/statustexts.h"
 #include "sim/measurementgenerator.h"
 #include "simconverter.h"
+#include "storedrow.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -370,16 +371,8 @@ void Simulation::restart()
 
 QStringList Simulation::expectedRow(int device, int number) const
 {
-    const SimulatedMeasurement &m = m_stored.at(device).at(number - 1);
-    const int range = m_schedule.devices.at(device).range;
-    const int decimals = range > 999 ? 0 : (range < 100 ? 2 : 1);
-    const double mm = range == 50 ? m.positionRaw * 5 / 100.0 : m.positionRaw / 10.0;
-    return {QString::number(number),
-            m.time.toString(QStringLiteral("yyyy:MM:dd")),
-            m.time.toString(QStringLiteral("hh:mm:ss")),
-            QString::number(DeviceReports::wireForce(m.force), 'f', decimals),
-            QString::number(mm, 'g', 6),
-            QString::number(m.deviceId)};
+    return ::expectedRow(number, m_stored.at(device).at(number - 1),
+                         m_schedule.devices.at(device).range);
 }
 
 void Simulation::rowsCleared()
